@@ -1,0 +1,21 @@
+#include "app/run_once.h"
+
+#include <windows.h>
+
+namespace zephrin {
+
+bool FindRunningInstance(const std::wstring& windowClass, bool activate) {
+    try {
+        HWND other = FindWindowW(windowClass.c_str(), nullptr);
+        if (!other) return false;
+        if (activate) {
+            ShowWindow(other, SW_RESTORE);
+            SetForegroundWindow(other);
+        }
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace zephrin

@@ -1,0 +1,189 @@
+#!/usr/bin/env python3
+"""Writes the caption tables ENGLISH (Windows-1252, no byte-order mark) and
+KOREAN (UTF-16LE with FF FE). Rows are (window, key, text, blank_after_quote)."""
+import os
+
+MAIN = "ZPMainForm"
+ABOUT = "ZPAboutForm"
+SETTINGS = "ZPSettingsForm"
+UPDATE = "ZPUpdateForm"
+
+ENGLISH = [
+    [
+        (MAIN, MAIN, "Zephrin - Make your internet connection faster"),
+        (MAIN, "BenefitsLabel", "Benefits of Zephrin"),
+        (MAIN, "BenefitsDescription", "Zephrin will optimize this computer and modem's performance by adjusting several settings within Windows.  These changes may increase your internet speed to run much faster."),
+        (MAIN, "PerformanceHeading", "Choose the correct settings below"),
+        (MAIN, "OSVersionLabel", "Operating System : "),
+        (MAIN, "ModemTypeLabel", "Internet Type : "),
+        (MAIN, "SpeedLabel", "Speed Setting : "),
+        (MAIN, "FastLabel", "Boost"),
+        (MAIN, "FasterLabel", "Maximum Boost"),
+        (MAIN, "VersionInstalledLabel", "Version installed : "),
+        (MAIN, "SoftwareLastUpdateLabel", "Last updated : "),
+        (MAIN, "NavStatic1", "Help"),
+        (MAIN, "NavStatic2", "Home"),
+        (MAIN, "NavStatic3", "Support"),
+        (MAIN, "NavStatic4", "About"),
+        (MAIN, "NavLabel2", "Choose a link below"),
+        (MAIN, "LinkLabel4", "Help with Zephrin"),
+        (MAIN, "LinkLabel5", "Contact tech support"),
+        (MAIN, "LinkLabel6", "Click to visit our website"),
+        (MAIN, "LinkLabel7", "About Zephrin"),
+        (MAIN, "GoButton", "&Optimize now"),
+        (MAIN, "RestoreButton", "&Restore"),
+        (MAIN, "UpdatesButton", " &Check for updates ..."),
+        (MAIN, "HelpFilePopup", "Get &help with Zephrin"),
+        (MAIN, "TechSupportPopup", "&Contact technical support"),
+        (MAIN, "MessageBoxReset1", "This will restore all changes made to the computer's internet settings to their original recommended values."),
+        (MAIN, "MessageBoxReset2", "Click OK to continue.", True),
+        (MAIN, "MessageBoxChangeRestart1", "The changes to the computer's internet settings have finished."),
+        (MAIN, "MessageBoxChangeRestart2", "You will need to restart Windows for the changes to become active."),
+        (MAIN, "MessageBoxChangeRestart3", "Click Yes to restart the computer now, or click No to restart later."),
+    ],
+    [
+        (ABOUT, ABOUT, "About Zephrin"),
+        (ABOUT, "BannerLabel", "More information about this software"),
+        (ABOUT, "VersionLabel", "Zephrin 7  (Version : "),
+        (ABOUT, "CopyrightLabel", "Copyright \u00a9 2014 ORVANE. All rights reserved."),
+        (ABOUT, "LicenseAgreementLabel", "Click to view the end-user license terms"),
+        (ABOUT, "CopyrightWarningLabel", ""),
+        (ABOUT, "HelpButton", "&Help"),
+        (ABOUT, "CloseButton", "&Close"),
+        (ABOUT, "LicensedMemo", "Artwork, icons and the click sound were made for Zephrin by ORVANE. The update check uses the Boost C++ Libraries, \u201cBoost.Beast\u201d and \u201cBoost.Asio\u201d, under the Boost Software License 1.0. Zephrin\u2122 and the Zephrin logo are trademarks of ORVANE. Microsoft\u00ae and Windows\u00ae are registered trademarks of Microsoft Corporation."),
+    ],
+    [
+        (SETTINGS, SETTINGS, "Updating computer's internet settings"),
+        (SETTINGS, "MessageUpdate", "Optimizing the computer's internet settings"),
+        (SETTINGS, "MessageRestore", "Restoring the computer's internet settings"),
+        (SETTINGS, "MessageChange1", "Finding computer information"),
+        (SETTINGS, "MessageChange2", "Finding modem information"),
+        (SETTINGS, "MessageChange3", "Backing up modem settings"),
+        (SETTINGS, "MessageChange4", "Writing new modem settings"),
+        (SETTINGS, "MessageChange5", "Restoring modem settings"),
+    ],
+    [
+        (UPDATE, UPDATE, "Zephrin Update"),
+        (UPDATE, "BannerLabel", "Keep your software up to date"),
+        (UPDATE, "UpdateHeading", "Check for a newer version of Zephrin"),
+        (UPDATE, "UpdateDescription", "Zephrin can look for a newer version on the update server and install it for you."),
+        (UPDATE, "UpdateLabel1", "Connecting to the update server"),
+        (UPDATE, "UpdateLabel2", "Downloading the update"),
+        (UPDATE, "UpdateLabel3", "Installing the update"),
+        (UPDATE, "HelpButton", "&Help"),
+        (UPDATE, "UpdateButton", "&Update now"),
+        (UPDATE, "CloseButton", "&Close"),
+        (UPDATE, "MessageBoxAdmin1", "Installing updates requires administrator rights."),
+        (UPDATE, "MessageBoxAdmin2", "Please sign in as an administrator and try again.", True),
+        (UPDATE, "MessageBoxNoConnection1", "The update server could not be reached."),
+        (UPDATE, "MessageBoxNoConnection2", "Please check your internet connection and try again."),
+        (UPDATE, "MessageBoxNoUpdate1", "You already have the latest version of this software."),
+        (UPDATE, "MessageBoxNoUpdate2", "No update is needed at this time."),
+        (UPDATE, "MessageBoxUpdate1", "An update for this software is available to download."),
+        (UPDATE, "MessageBoxUpdate2", "Do you want to download and install a new version of this software?"),
+        (UPDATE, "MessageBoxManualUpdate1", "The update could not be installed automatically."),
+        (UPDATE, "MessageBoxManualUpdate2", "Please download the latest version from our website."),
+        (UPDATE, "MessageBoxUpdateRestart1", "The update has been installed."),
+        (UPDATE, "MessageBoxUpdateRestart2", "You will need to restart Zephrin to use the new version."),
+        (UPDATE, "MessageBoxUpdateRestart3", "Click Yes to restart Zephrin now, or click No to restart later."),
+    ],
+]
+
+KOREAN_TEXTS = {
+    (MAIN, MAIN): "Zephrin - 당신의 인터넷 연결을 빠르게!",
+    (MAIN, "BenefitsLabel"): "Zephrin의 장점",
+    (MAIN, "BenefitsDescription"): "Zephrin은 Windows 내에서 몇 가지 설정을 변경하여 인터넷 속도를 향상시킵니다.",
+    (MAIN, "PerformanceHeading"): "알맞은 설정을 선택하십시오.",
+    (MAIN, "OSVersionLabel"): "운영 체제 : ",
+    (MAIN, "ModemTypeLabel"): "인터넷 타입 : ",
+    (MAIN, "SpeedLabel"): "속도 설정 : ",
+    (MAIN, "FastLabel"): "빠르게",
+    (MAIN, "FasterLabel"): "매우 빠르게",
+    (MAIN, "VersionInstalledLabel"): "설치된 버전 : ",
+    (MAIN, "SoftwareLastUpdateLabel"): "최근 업데이트 : ",
+    (MAIN, "NavStatic1"): "도움말",
+    (MAIN, "NavStatic2"): "홈페이지",
+    (MAIN, "NavStatic3"): "지원",
+    (MAIN, "NavStatic4"): "정보",
+    (MAIN, "NavLabel2"): "아래 링크 선택",
+    (MAIN, "LinkLabel4"): "Zephrin 도움말",
+    (MAIN, "LinkLabel5"): "기술 지원 연락",
+    (MAIN, "LinkLabel6"): "웹사이트 방문",
+    (MAIN, "LinkLabel7"): "Zephrin 정보",
+    (MAIN, "GoButton"): "지금 최적화(&O)",
+    (MAIN, "RestoreButton"): "초기화(&R)",
+    (MAIN, "UpdatesButton"): " 업데이트 체크(&C) ...",
+    (MAIN, "HelpFilePopup"): "Zephrin 도움말(&H)",
+    (MAIN, "TechSupportPopup"): "기술 지원 연락(&C)",
+    (MAIN, "MessageBoxReset1"): "이 기능은 Zephrin으로 설정된 값을 모두 초기화할 것입니다.",
+    (MAIN, "MessageBoxReset2"): "계속하시려면 OK를 클릭하십시오.",
+    (MAIN, "MessageBoxChangeRestart1"): "인터넷 설정을 완료하였습니다.",
+    (MAIN, "MessageBoxChangeRestart2"): "완벽한 최적화를 위해서는 Windows를 재시작해야 합니다.",
+    (MAIN, "MessageBoxChangeRestart3"): "지금 재시작하시려면 Yes를, 나중에 하시려면 NO를 클릭하십시오.",
+    (ABOUT, ABOUT): "Zephrin 정보",
+    (ABOUT, "BannerLabel"): "이 프로그램의 더 많은 정보",
+    (ABOUT, "VersionLabel"): "Zephrin 7  (버젼 : ",
+    (ABOUT, "CopyrightLabel"): "Copyright \u00a9 2014 ORVANE. 모든 권리 보유.",
+    (ABOUT, "LicenseAgreementLabel"): "최종 소비자 계약 내용을 보시려면 클릭하세요",
+    (ABOUT, "CopyrightWarningLabel"): "",
+    (ABOUT, "HelpButton"): "도움말(&H)",
+    (ABOUT, "CloseButton"): "닫기(&C)",
+    (ABOUT, "LicensedMemo"): "Zephrin의 그림, 아이콘과 클릭 소리는 ORVANE이 Zephrin을 위해 만들었습니다. 업데이트 확인에는 Boost Software License 1.0에 따라 Boost C++ 라이브러리(\u201cBoost.Beast\u201d, \u201cBoost.Asio\u201d)를 사용합니다. Zephrin\u2122과 Zephrin 로고는 ORVANE의 상표입니다. Microsoft\u00ae와 Windows\u00ae는 Microsoft Corporation의 등록 상표입니다.",
+    (SETTINGS, SETTINGS): "인터넷 설정",
+    (SETTINGS, "MessageUpdate"): "인터넷 설정을 최적화하는 중",
+    (SETTINGS, "MessageRestore"): "인터넷 설정을 복원하는 중",
+    (SETTINGS, "MessageChange1"): "컴퓨터 정보를 검색하는 중",
+    (SETTINGS, "MessageChange2"): "모뎀 정보를 검색하는 중",
+    (SETTINGS, "MessageChange3"): "모뎀 설정을 백업하는 중",
+    (SETTINGS, "MessageChange4"): "새로운 모뎀 설정을 쓰는 중",
+    (SETTINGS, "MessageChange5"): "모뎀 설정을 복원하는 중",
+    (UPDATE, UPDATE): "Zephrin 업데이트",
+    (UPDATE, "BannerLabel"): "소프트웨어를 최신 상태로 유지하세요",
+    (UPDATE, "UpdateHeading"): "Zephrin의 새 버전 확인",
+    (UPDATE, "UpdateDescription"): "Zephrin은 업데이트 서버에서 새 버전을 찾아 설치할 수 있습니다.",
+    (UPDATE, "UpdateLabel1"): "업데이트 서버에 연결하는 중",
+    (UPDATE, "UpdateLabel2"): "업데이트를 다운로드하는 중",
+    (UPDATE, "UpdateLabel3"): "업데이트를 설치하는 중",
+    (UPDATE, "HelpButton"): "도움말(&H)",
+    (UPDATE, "UpdateButton"): "지금 업데이트(&U)",
+    (UPDATE, "CloseButton"): "닫기(&C)",
+    (UPDATE, "MessageBoxAdmin1"): "업데이트를 설치하려면 관리자 권한이 필요합니다.",
+    (UPDATE, "MessageBoxAdmin2"): "관리자로 로그인한 후 다시 시도하십시오.",
+    (UPDATE, "MessageBoxNoConnection1"): "업데이트 서버에 연결할 수 없습니다.",
+    (UPDATE, "MessageBoxNoConnection2"): "인터넷 연결을 확인한 후 다시 시도하십시오.",
+    (UPDATE, "MessageBoxNoUpdate1"): "이미 최신 버전을 사용하고 있습니다.",
+    (UPDATE, "MessageBoxNoUpdate2"): "지금은 업데이트가 필요하지 않습니다.",
+    (UPDATE, "MessageBoxUpdate1"): "업데이트를 다운로드할 수 있습니다.",
+    (UPDATE, "MessageBoxUpdate2"): "새 버전을 다운로드하고 설치하시겠습니까?",
+    (UPDATE, "MessageBoxManualUpdate1"): "업데이트를 자동으로 설치하지 못했습니다.",
+    (UPDATE, "MessageBoxManualUpdate2"): "웹사이트에서 최신 버전을 다운로드하십시오.",
+    (UPDATE, "MessageBoxUpdateRestart1"): "업데이트를 설치했습니다.",
+    (UPDATE, "MessageBoxUpdateRestart2"): "새 버전을 사용하려면 Zephrin을 다시 시작해야 합니다.",
+    (UPDATE, "MessageBoxUpdateRestart3"): "지금 다시 시작하시려면 Yes를, 나중에 하시려면 No를 클릭하십시오.",
+}
+
+
+def render(groups, text_of):
+    blocks = []
+    for group in groups:
+        lines = []
+        for row in group:
+            window, key, text = row[0], row[1], text_of(row)
+            tail = " " if len(row) > 3 and row[3] else ""
+            lines.append('%s, %s, "%s"%s' % (window, key, text.replace('"', '""'), tail))
+        blocks.append("\r\n".join(lines))
+    return "\r\n\r\n".join(blocks)  # no line end after the last row
+
+
+def main():
+    here = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "captions")
+    english = render(ENGLISH, lambda row: row[2])
+    korean = render(ENGLISH, lambda row: KOREAN_TEXTS[(row[0], row[1])])
+    with open(os.path.join(here, "english.tbl"), "wb") as f:
+        f.write(english.encode("cp1252"))
+    with open(os.path.join(here, "korean.tbl"), "wb") as f:
+        f.write(b"\xff\xfe" + korean.encode("utf-16-le"))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,58 @@
+# Shared by scripts/run and scripts/test. Source it; do not run it.
+# shellcheck shell=bash
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+WINE=/usr/lib/wine/wine
+WINESERVER=/usr/lib/wine/wineserver
+export WINEDEBUG=-all
+# Keep Wine from offering to download Mono or Gecko into the prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# An English (United States) user and system locale for every run.
+export LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
+
+configure_and_build() {  # build-dir [cmake args...]
+  local dir=$1
+  shift
+  cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" "$@" >"$dir.configure.log" 2>&1 ||
+    { cat "$dir.configure.log"; return 1; }
+  cmake --build "$dir" -j2 2>&1 | grep -vE '^\[ *[0-9]+%\]|^(Scanning|Consolidate)' || true
+  [ "${PIPESTATUS[0]}" = 0 ]
+}
+
+# A 32-bit Wine prefix inside the build folder, made once, then reused.
+ensure_prefix() {  # prefix-dir
+  export WINEPREFIX=$1
+  export WINEARCH=win32
+  if [ ! -f "$WINEPREFIX/.zephrin-ready" ]; then
+    rm -rf "$WINEPREFIX"
+    "$WINE" wineboot -i >/dev/null 2>&1 || true
+    "$WINESERVER" -w
+    # Korean text: link Hangul glyphs to the fonts the Windows UI uses here.
+    local link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+    for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" Arial; do
+      "$WINE" reg add "$link" /v "$face" /t REG_MULTI_SZ /d 'NanumGothic.ttf,NanumGothic' /f >/dev/null 2>&1
+    done
+    "$WINESERVER" -w
+    touch "$WINEPREFIX/.zephrin-ready"
+  fi
+}
+
+# Starts Xvfb when there is no display; sets DISPLAY and XVFB_PID.
+XVFB_PID=
+ensure_display() {
+  if [ -n "${DISPLAY:-}" ] && [ -z "${ZEPHRIN_FORCE_XVFB:-}" ]; then return 0; fi
+  local fifo
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -dpi "${ZEPHRIN_DPI:-96}" 3>"$fifo" >/dev/null 2>&1 &
+  XVFB_PID=$!
+  local number
+  read -r number <"$fifo"
+  rm -f "$fifo"
+  export DISPLAY=":$number"
+}
+
+stop_display() {
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
+  XVFB_PID=
+}

@@ -1,0 +1,249 @@
+#include "harness.h"
+
+#include <cstdio>
+#include <thread>
+
+#include "settings/program_key.h"
+#include "shell/shell.h"
+
+namespace zephrin::test {
+
+std::wstring BinFolder() { return ProgramFolder(); }
+
+std::string Narrow(const std::wstring& w) {
+    if (w.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+static std::wstring Rel(const std::wstring& path) {
+    return !path.empty() && path[0] == L'\\' ? path.substr(1) : path;
+}
+
+void DeleteKeyTree(HKEY root, const std::wstring& path) {
+    std::wstring p = Rel(path);
+    while (!p.empty() && p.back() == L'\\') p.pop_back();
+    RegDeleteTreeW(root, p.c_str());
+    RegDeleteKeyW(root, p.c_str());
+}
+
+void ResetProgramKey() { DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath); }
+
+ScratchKey::ScratchKey(const std::wstring& name) : path_(L"\\Software\\ZephrinTests\\" + name) {
+    DeleteKeyTree(HKEY_CURRENT_USER, path_);
+}
+ScratchKey::~ScratchKey() { DeleteKeyTree(HKEY_CURRENT_USER, path_); }
+
+RawRegValue ReadRaw(HKEY root, const std::wstring& path, const std::wstring& name) {
+    RawRegValue v;
+    UniqueKey key;
+    if (RegOpenKeyExW(root, Rel(path).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+        key.release();
+        return v;
+    }
+    DWORD size = 0;
+    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &v.type, nullptr, &size) != ERROR_SUCCESS) return v;
+    v.data.resize(size);
+    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &v.type, v.data.data(), &size) != ERROR_SUCCESS) return v;
+    v.data.resize(size);
+    v.present = true;
+    return v;
+}
+
+void WriteRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data,
+              DWORD size) {
+    UniqueKey key;
+    if (RegCreateKeyExW(root, Rel(path).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr) !=
+        ERROR_SUCCESS) {
+        key.release();
+        return;
+    }
+    RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+}
+
+void WriteDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value) {
+    WriteRaw(root, path, name, REG_DWORD, &value, sizeof value);
+}
+
+void WriteSz(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value) {
+    WriteRaw(root, path, name, REG_SZ, value.c_str(), static_cast<DWORD>((value.size() + 1) * 2));
+}
+
+std::optional<DWORD> ReadDwordValue(HKEY root, const std::wstring& path, const std::wstring& name) {
+    const RawRegValue v = ReadRaw(root, path, name);
+    if (!v.present || v.type != REG_DWORD || v.data.size() != 4) return std::nullopt;
+    DWORD d;
+    memcpy(&d, v.data.data(), 4);
+    return d;
+}
+
+std::optional<std::wstring> ReadSzValue(HKEY root, const std::wstring& path, const std::wstring& name) {
+    const RawRegValue v = ReadRaw(root, path, name);
+    if (!v.present || (v.type != REG_SZ && v.type != REG_EXPAND_SZ)) return std::nullopt;
+    std::wstring s(reinterpret_cast<const wchar_t*>(v.data.data()), v.data.size() / 2);
+    while (!s.empty() && s.back() == L'\0') s.pop_back();
+    return s;
+}
+
+bool KeyExists(HKEY root, const std::wstring& path) {
+    UniqueKey key;
+    if (RegOpenKeyExW(root, Rel(path).c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+        key.release();
+        return false;
+    }
+    return true;
+}
+
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (done()) return true;
+        if (std::chrono::steady_clock::now() >= end) return false;
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        Sleep(20);
+    }
+}
+
+Program::Program(const std::wstring& arguments, const std::wstring& exe) {
+    std::wstring cmd = L"\"" + BinFolder() + exe + L"\"";
+    if (!arguments.empty()) cmd += L" " + arguments;
+    STARTUPINFOW si{sizeof si};
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, BinFolder().c_str(), &si, &pi_))
+        pi_ = PROCESS_INFORMATION{};
+}
+
+Program::~Program() {
+    Kill();
+    if (pi_.hThread) CloseHandle(pi_.hThread);
+    if (pi_.hProcess) CloseHandle(pi_.hProcess);
+}
+
+std::optional<DWORD> Program::WaitExit(std::chrono::milliseconds timeout) {
+    if (!pi_.hProcess) return std::nullopt;
+    if (WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0) return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+}
+
+void Program::Kill() {
+    if (pi_.hProcess && WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(pi_.hProcess, 1);
+        WaitForSingleObject(pi_.hProcess, 5000);
+    }
+}
+
+std::vector<HWND> TopWindowsOf(DWORD pid) {
+    struct Ctx {
+        DWORD pid;
+        std::vector<HWND> found;
+    } ctx{pid, {}};
+    EnumWindows(
+        [](HWND w, LPARAM lp) WINAPI -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (c->pid == 0 || owner == c->pid) c->found.push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+static std::wstring ClassOf(HWND w) {
+    wchar_t buf[256] = {};
+    GetClassNameW(w, buf, 256);
+    return buf;
+}
+
+HWND FindTopWindow(const std::wstring& className, DWORD pid) {
+    for (HWND w : TopWindowsOf(pid))
+        if (ClassOf(w) == className) return w;
+    return nullptr;
+}
+
+HWND WaitForWindow(const std::wstring& className, DWORD pid, std::chrono::milliseconds timeout) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindTopWindow(className, pid)) != nullptr; }, timeout);
+    return found;
+}
+
+std::wstring WindowText(HWND wnd) {
+    wchar_t buf[2048] = {};
+    GetWindowTextW(wnd, buf, 2048);
+    return buf;
+}
+
+HWND FindChildByText(HWND parent, const std::wstring& className, const std::wstring& text) {
+    struct Ctx {
+        std::wstring cls, text;
+        HWND found;
+    } ctx{className, text, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND w, LPARAM lp) WINAPI -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(lp);
+            if (_wcsicmp(ClassOf(w).c_str(), c->cls.c_str()) == 0 && WindowText(w) == c->text) {
+                c->found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&ctx));
+    return ctx.found;
+}
+
+std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, std::chrono::milliseconds timeout) {
+    HWND box = WaitForWindow(L"#32770", pid, timeout);
+    if (!box) return std::nullopt;
+    MessageBoxInfo info;
+    info.window = box;
+    info.title = WindowText(box);
+    info.owner = GetWindow(box, GW_OWNER);
+    if (HWND text = GetDlgItem(box, 0xFFFF)) info.text = WindowText(text);
+    for (int id : {IDOK, IDCANCEL, IDABORT, IDRETRY, IDIGNORE, IDYES, IDNO}) {
+        if (HWND b = GetDlgItem(box, id)) {
+            info.buttons.emplace_back(id, WindowText(b));
+            if ((GetWindowLongW(b, GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON) info.defaultButton = id;
+        }
+    }
+    return info;
+}
+
+void AnswerMessageBox(const MessageBoxInfo& box, int buttonId) {
+    if (HWND b = GetDlgItem(box.window, buttonId)) PostMessageW(b, BM_CLICK, 0, 0);
+}
+
+void SetWineVersionFor(const std::wstring& exeName, const std::wstring& version) {
+    WriteSz(HKEY_CURRENT_USER, L"\\Software\\Wine\\AppDefaults\\" + exeName, L"Version", version);
+}
+
+void ClearWineVersionFor(const std::wstring& exeName) {
+    DeleteKeyTree(HKEY_CURRENT_USER, L"\\Software\\Wine\\AppDefaults\\" + exeName);
+}
+
+bool CopyIntoBin(const std::wstring& from, const std::wstring& to) {
+    return CopyFileW((BinFolder() + from).c_str(), (BinFolder() + to).c_str(), FALSE) != FALSE;
+}
+
+std::wstring ReadTextFile(const std::wstring& path) {
+    std::wstring out;
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) return out;
+    std::string bytes;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
+    fclose(f);
+    // launch_probe writes wide characters.
+    out.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+    return out;
+}
+
+}  // namespace zephrin::test

@@ -1,0 +1,93 @@
+#pragma once
+// Test helpers: scratch registry keys, the real program as a child process,
+// its windows and its message boxes.
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/handles.h"
+
+namespace zephrin::test {
+
+std::wstring BinFolder();  // where Zephrin.exe and the tests lie, with a trailing separator
+std::string Narrow(const std::wstring& w);
+
+// Deletes a whole key below a root; missing keys are fine.
+void DeleteKeyTree(HKEY root, const std::wstring& path);
+// Removes the program key so that a case starts from a fresh install.
+void ResetProgramKey();
+
+// A scratch key below HKCU, deleted before and after the case.
+class ScratchKey {
+public:
+    explicit ScratchKey(const std::wstring& name);
+    ~ScratchKey();
+    const std::wstring& path() const { return path_; }  // with a leading backslash
+
+private:
+    std::wstring path_;
+};
+
+struct RawRegValue {
+    bool present = false;
+    DWORD type = 0;
+    std::vector<BYTE> data;
+};
+RawRegValue ReadRaw(HKEY root, const std::wstring& path, const std::wstring& name);
+void WriteRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data,
+              DWORD size);
+void WriteDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value);
+void WriteSz(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& value);
+std::optional<DWORD> ReadDwordValue(HKEY root, const std::wstring& path, const std::wstring& name);
+std::optional<std::wstring> ReadSzValue(HKEY root, const std::wstring& path, const std::wstring& name);
+bool KeyExists(HKEY root, const std::wstring& path);
+
+// Waits until `done` holds or the time runs out; pumps this thread's messages meanwhile.
+bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+
+// The real program started as a child process.
+class Program {
+public:
+    explicit Program(const std::wstring& arguments = L"", const std::wstring& exe = L"Zephrin.exe");
+    ~Program();  // ends the process if it still runs
+    DWORD pid() const { return pi_.dwProcessId; }
+    bool started() const { return pi_.hProcess != nullptr; }
+    // Exit code once ended within the time; nullopt while it still runs.
+    std::optional<DWORD> WaitExit(std::chrono::milliseconds timeout);
+    void Kill();
+
+private:
+    PROCESS_INFORMATION pi_{};
+};
+
+// Top-level window of a class that belongs to a process (any process when pid is 0).
+HWND FindTopWindow(const std::wstring& className, DWORD pid);
+HWND WaitForWindow(const std::wstring& className, DWORD pid, std::chrono::milliseconds timeout);
+std::vector<HWND> TopWindowsOf(DWORD pid);
+HWND FindChildByText(HWND parent, const std::wstring& className, const std::wstring& text);
+std::wstring WindowText(HWND wnd);
+
+struct MessageBoxInfo {
+    HWND window = nullptr;
+    std::wstring title;
+    std::wstring text;
+    std::vector<std::pair<int, std::wstring>> buttons;  // control id, caption
+    int defaultButton = 0;                              // id of the BS_DEFPUSHBUTTON one
+    HWND owner = nullptr;
+};
+std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, std::chrono::milliseconds timeout);
+void AnswerMessageBox(const MessageBoxInfo& box, int buttonId);
+
+// Makes Wine pose as a Windows version for one program file name.
+void SetWineVersionFor(const std::wstring& exeName, const std::wstring& version);
+void ClearWineVersionFor(const std::wstring& exeName);
+
+// Copies a file into the program folder under another name (for stand-ins).
+bool CopyIntoBin(const std::wstring& from, const std::wstring& to);
+std::wstring ReadTextFile(const std::wstring& path);
+
+}  // namespace zephrin::test

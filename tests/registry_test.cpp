@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include "harness.h"
+#include "settings/custom_registry.h"
+
+using namespace zephrin;
+using namespace zephrin::test;
+
+namespace {
+
+class RegistryTest : public ::testing::Test {
+protected:
+    ScratchKey scratch{L"Registry"};
+    HKEY root = HKEY_CURRENT_USER;
+    const std::wstring& path() { return scratch.path(); }
+};
+
+}  // namespace
+
+TEST_F(RegistryTest, StringReadsFallBackToTheDefault) {
+    EXPECT_EQ(ReadRegistryString(root, path(), L"Missing", L"dflt", false), L"dflt") << "missing key";
+    WriteSz(root, path(), L"Empty", L"");
+    EXPECT_EQ(ReadRegistryString(root, path(), L"Empty", L"dflt", false), L"dflt") << "empty text";
+    EXPECT_EQ(ReadRegistryString(root, path(), L"Missing", L"dflt", false), L"dflt") << "missing value";
+    WriteDword(root, path(), L"Number", 5);
+    EXPECT_EQ(ReadRegistryString(root, path(), L"Number", L"dflt", false), L"dflt") << "REG_DWORD";
+    WriteRaw(root, path(), L"NoData", REG_SZ, nullptr, 0);
+    EXPECT_EQ(ReadRegistryString(root, path(), L"NoData", L"dflt", false), L"dflt") << "zero-size data";
+}
+
+TEST_F(RegistryTest, StringReadsStopAtTheFirstNulAndKeepReferences) {
+    const wchar_t twoParts[] = L"first\0second";
+    WriteRaw(root, path(), L"Two", REG_SZ, twoParts, sizeof twoParts);
+    EXPECT_EQ(ReadRegistryString(root, path(), L"Two", L"", false), L"first");
+    const std::wstring expand = L"%SystemRoot%\\x";
+    WriteRaw(root, path(), L"Expand", REG_EXPAND_SZ, expand.c_str(), static_cast<DWORD>((expand.size() + 1) * 2));
+    EXPECT_EQ(ReadRegistryString(root, path(), L"Expand", L"", false), expand);
+    // Text written without its terminating NUL still reads whole.
+    const std::wstring bare = L"abc";
+    WriteRaw(root, path(), L"Bare", REG_SZ, bare.c_str(), static_cast<DWORD>(bare.size() * 2));
+    EXPECT_EQ(ReadRegistryString(root, path(), L"Bare", L"", false), L"abc");
+}
+
+TEST_F(RegistryTest, IntegerReadsAcceptOnlyDwords) {
+    WriteSz(root, path(), L"Digits", L"42");
+    EXPECT_EQ(ReadRegistryInteger(root, path(), L"Digits", -7, false), -7);
+    const unsigned long long eight = 3;
+    WriteRaw(root, path(), L"Qword", REG_QWORD, &eight, sizeof eight);
+    EXPECT_EQ(ReadRegistryInteger(root, path(), L"Qword", -7, false), -7);
+    const BYTE eightBytes[8] = {1, 0, 0, 0, 0, 0, 0, 0};
+    WriteRaw(root, path(), L"LongDword", REG_DWORD, eightBytes, sizeof eightBytes);
+    EXPECT_EQ(ReadRegistryInteger(root, path(), L"LongDword", -7, false), -7);
+    EXPECT_EQ(ReadRegistryInteger(root, path(), L"Missing", -7, false), -7);
+    EXPECT_EQ(ReadRegistryInteger(HKEY_CURRENT_USER, L"\\Software\\ZephrinTests\\NoSuchKey", L"X", 9, false), 9);
+}
+
+TEST_F(RegistryTest, NegativeIntegersRoundTripAsFourBytes) {
+    WriteRegistryInteger(root, path(), L"Minus", -1, false);
+    const RawRegValue raw = ReadRaw(root, path(), L"Minus");
+    ASSERT_TRUE(raw.present);
+    EXPECT_EQ(raw.type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(raw.data, (std::vector<BYTE>{0xFF, 0xFF, 0xFF, 0xFF}));
+    EXPECT_EQ(ReadRegistryInteger(root, path(), L"Minus", 0, false), -1);
+}
+
+TEST_F(RegistryTest, BooleansAreDwordsReadAsNonZero) {
+    WriteDword(root, path(), L"Seven", 7);
+    EXPECT_TRUE(ReadRegistryBool(root, path(), L"Seven", false, false));
+    WriteDword(root, path(), L"Zero", 0);
+    EXPECT_FALSE(ReadRegistryBool(root, path(), L"Zero", true, false));
+    EXPECT_TRUE(ReadRegistryBool(root, path(), L"Missing", true, false));
+    WriteSz(root, path(), L"Text", L"1");
+    EXPECT_FALSE(ReadRegistryBool(root, path(), L"Text", false, false));
+    WriteRegistryBool(root, path(), L"False", false, false);
+    EXPECT_EQ(ReadDwordValue(root, path(), L"False"), std::optional<DWORD>(0));
+    EXPECT_FALSE(ReadRegistryBool(root, path(), L"False", true, false)) << "stored false is not the default";
+    WriteRegistryBool(root, path(), L"True", true, false);
+    EXPECT_EQ(ReadDwordValue(root, path(), L"True"), std::optional<DWORD>(1));
+}
+
+TEST_F(RegistryTest, StringsAreStoredWithOneNul) {
+    WriteRegistryString(root, path(), L"Name", L"abc", false);
+    const RawRegValue raw = ReadRaw(root, path(), L"Name");
+    ASSERT_TRUE(raw.present);
+    EXPECT_EQ(raw.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(raw.data, (std::vector<BYTE>{'a', 0, 'b', 0, 'c', 0, 0, 0}));
+}
+
+TEST_F(RegistryTest, WritesReplaceValuesOfAnotherType) {
+    WriteSz(root, path(), L"V", L"text");
+    WriteRegistryInteger(root, path(), L"V", 12, false);
+    EXPECT_EQ(ReadDwordValue(root, path(), L"V"), std::optional<DWORD>(12));
+    WriteRegistryString(root, path(), L"V", L"back", false);
+    EXPECT_EQ(ReadSzValue(root, path(), L"V"), std::optional<std::wstring>(L"back"));
+}
+
+TEST_F(RegistryTest, WritesCreateEveryKeyOnThePathAndDeletionsCreateNothing) {
+    const std::wstring deep = path() + L"\\A\\B\\C\\";
+    DeleteRegistryValue(root, deep, L"X", false);
+    EXPECT_FALSE(KeyExists(root, path() + L"\\A")) << "a deletion must not create keys";
+    WriteRegistryInteger(root, deep, L"X", 1, false);
+    EXPECT_TRUE(KeyExists(root, path() + L"\\A\\B\\C"));
+    DeleteRegistryValue(root, deep, L"X", false);
+    EXPECT_FALSE(ReadRaw(root, deep, L"X").present);
+    EXPECT_TRUE(KeyExists(root, path() + L"\\A\\B\\C")) << "the emptied key stays";
+    DeleteRegistryValue(root, deep, L"X", false);  // already gone: nothing happens
+}
+
+TEST_F(RegistryTest, PathsWithoutLeadingBackslashWorkToo) {
+    std::wstring relative = path().substr(1);
+    WriteRegistryInteger(root, relative, L"R", 3, false);
+    EXPECT_EQ(ReadRegistryInteger(root, path(), L"R", 0, false), 3);
+    EXPECT_EQ(RelativeKeyPath(L"\\Software\\ORVANE\\Zephrin\\"), L"Software\\ORVANE\\Zephrin\\");
+}
+
+TEST(RegistryMasks, SixtyFourBitViewAddsOnlyTheViewFlag) {
+    EXPECT_EQ(RegistryReadMask(false), static_cast<REGSAM>(0x20019));
+    EXPECT_EQ(RegistryReadMask(true), static_cast<REGSAM>(0x20119));
+    EXPECT_EQ(RegistryWriteMask(false), static_cast<REGSAM>(0x20006));
+    EXPECT_EQ(RegistryWriteMask(true), static_cast<REGSAM>(0x20106));
+    EXPECT_EQ(RegistryDeleteMask(false), static_cast<REGSAM>(0xF003F));
+    EXPECT_EQ(RegistryDeleteMask(true), static_cast<REGSAM>(0xF013F));
+}
+
+TEST_F(RegistryTest, RefusedKeysGiveDefaultsAndIgnoreWrites) {
+    WriteRegistryInteger(root, path() + L"\\Locked", L"V", 1, false);
+    UniqueKey key;
+    ASSERT_EQ(RegOpenKeyExW(root, (path().substr(1) + L"\\Locked").c_str(), 0, WRITE_DAC, key.put()), ERROR_SUCCESS);
+    // An empty DACL refuses every access.
+    SECURITY_DESCRIPTOR sd;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    ACL acl;
+    InitializeAcl(&acl, sizeof acl, ACL_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, &acl, FALSE);
+    ASSERT_EQ(RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, &sd), ERROR_SUCCESS);
+    EXPECT_EQ(ReadRegistryInteger(root, path() + L"\\Locked", L"V", 77, false), 77);
+    WriteRegistryInteger(root, path() + L"\\Locked", L"V", 2, false);
+    DeleteRegistryValue(root, path() + L"\\Locked", L"V", false);
+}

@@ -1,0 +1,104 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "harness.h"
+#include "shell/shell.h"
+#include "ui/application.h"
+
+using namespace zephrin;
+using namespace zephrin::test;
+using namespace std::chrono_literals;
+
+TEST(Shell, HelpPathJoinsFolderFileTopicAndWindow) {
+    EXPECT_EQ(HelpPath(L"C:\\Apps\\", L"Zephrin.chm", L"/html/main.htm"),
+              L"C:\\Apps\\Zephrin.chm::/html/main.htm>HelpWindow");
+}
+
+TEST(Shell, ProgramFolderEndsWithASeparator) {
+    const std::wstring folder = ProgramFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.back(), L'\\');
+    EXPECT_NE(GetFileAttributesW((folder + L"Zephrin.exe").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(Shell, HelpLibraryComesFromTheSystemFolderOnce) {
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    EXPECT_EQ(HelpLibraryPath(), std::wstring(system) + L"\\hhctrl.ocx");
+    // A planted copy in the program folder must never be the one loaded.
+    CopyIntoBin(L"launch_probe.exe", L"hhctrl.ocx");
+    HMODULE first = HelpLibrary();
+    HMODULE second = HelpLibrary();
+    DeleteFileW((BinFolder() + L"hhctrl.ocx").c_str());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first, second) << "loaded once for the whole run";
+    wchar_t loaded[MAX_PATH] = {};
+    GetModuleFileNameW(first, loaded, MAX_PATH);
+    EXPECT_EQ(_wcsicmp(loaded, HelpLibraryPath().c_str()), 0) << Narrow(loaded);
+}
+
+TEST(Sound, ClickResourceHasTheExpectedHeader) {
+    HRSRC res = FindResourceExW(nullptr, L"WAVE", L"CLICK", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
+    ASSERT_NE(res, nullptr);
+    ASSERT_EQ(SizeofResource(nullptr, res), 2202u);
+    const auto* b = static_cast<const unsigned char*>(LockResource(LoadResource(nullptr, res)));
+    auto u32 = [&](int o) { return b[o] | b[o + 1] << 8 | b[o + 2] << 16 | static_cast<unsigned>(b[o + 3]) << 24; };
+    auto u16 = [&](int o) { return b[o] | b[o + 1] << 8; };
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b), 4), "RIFF");
+    EXPECT_EQ(u32(4), 2194u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b + 8), 8), "WAVEfmt ");
+    EXPECT_EQ(u32(16), 16u);
+    EXPECT_EQ(u16(20), 1);
+    EXPECT_EQ(u16(22), 1);
+    EXPECT_EQ(u32(24), 22050u);
+    EXPECT_EQ(u32(28), 44100u);
+    EXPECT_EQ(u16(32), 2);
+    EXPECT_EQ(u16(34), 16);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(b + 36), 4), "data");
+    EXPECT_EQ(u32(40), 2158u);
+    int peak = 0;
+    for (int i = 44; i < 2202; i += 2) peak = std::max(peak, std::abs(static_cast<int16_t>(u16(i))));
+    EXPECT_GT(peak, 3000) << "audible";
+    EXPECT_LT(std::abs(static_cast<int16_t>(u16(2200))), 200) << "ends quietly";
+}
+
+TEST(Sound, ClickReturnsAfterTheSoundAndNeverFails) {
+    const DWORD start = GetTickCount();
+    PlayClickSound();
+    EXPECT_LT(GetTickCount() - start, 3000u);
+}
+
+TEST(Shell, HandCursorIsTheSystemHand) {
+    InstallHandCursor();
+    EXPECT_EQ(ui::Application::Instance().Cursor(ui::CursorId::HandPoint), LoadCursorW(nullptr, IDC_HAND));
+}
+
+TEST(Shell, LaunchStartsTheProgramWithItsParameters) {
+    ASSERT_TRUE(CopyIntoBin(L"launch_probe.exe", L"probe_launch.exe"));
+    const std::wstring record = BinFolder() + L"probe_launch.exe.started";
+    DeleteFileW(record.c_str());
+    ShellOpenNoOwner(BinFolder() + L"probe_launch.exe", L"/checkupdate");
+    EXPECT_TRUE(WaitUntil([&] { return !ReadTextFile(record).empty(); }, 15s));
+    EXPECT_NE(ReadTextFile(record).find(L"/checkupdate"), std::wstring::npos);
+    DeleteFileW(record.c_str());
+    ShellOpen(BinFolder() + L"probe_launch.exe", L"");
+    EXPECT_TRUE(WaitUntil([&] { return !ReadTextFile(record).empty(); }, 15s));
+    DeleteFileW(record.c_str());
+    Sleep(300);
+    DeleteFileW((BinFolder() + L"probe_launch.exe").c_str());
+}
+
+TEST(Shell, MissingFileLeavesNoTrace) {
+    ShellOpenNoOwner(BinFolder() + L"NoSuchProgram.exe", L"");
+    ShellOpen(BinFolder() + L"License-missing.rtf", L"");
+    Sleep(500);
+    for (HWND w : TopWindowsOf(GetCurrentProcessId())) {
+        wchar_t cls[64] = {};
+        GetClassNameW(w, cls, 64);
+        EXPECT_FALSE(lstrcmpW(cls, L"#32770") == 0 && IsWindowVisible(w)) << "no message box";
+    }
+}

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include "app/startup.h"
+#include "harness.h"
+#include "settings/program_key.h"
+#include "settings/timestamps.h"
+
+using namespace zephrin;
+using namespace zephrin::test;
+using namespace std::chrono_literals;
+
+TEST(ModeArgument, OnlyTheWholeWordInAnyAsciiCaseSelectsTheMode) {
+    for (const wchar_t* yes : {L"/checkupdate", L"/CHECKUPDATE", L"/CheckUpdate", L"/cHeCkUpDaTe"})
+        EXPECT_TRUE(IsCheckUpdateArgument(yes)) << Narrow(yes);
+    for (const wchar_t* no : {L"/checkupdatex", L"checkupdate", L"/check update", L"", L" /checkupdate",
+                              L"/checkupdat\u0130"})
+        EXPECT_FALSE(IsCheckUpdateArgument(no)) << Narrow(no);
+}
+
+TEST(ModeArgument, OnlyTheFirstArgumentCounts) {
+    EXPECT_EQ(FirstArgument(L"Zephrin.exe /CheckUpdate"), L"/CheckUpdate");
+    EXPECT_EQ(FirstArgument(L"Zephrin.exe other /checkupdate"), L"other");
+    EXPECT_EQ(FirstArgument(L"\"C:\\Program Files\\Zephrin.exe\""), L"");
+}
+
+namespace {
+
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetProgramKey(); }
+    void TearDown() override { ResetProgramKey(); }
+
+    std::optional<std::wstring> Stored(const wchar_t* name) {
+        return ReadSzValue(kProgramRoot, kProgramKeyPath, name);
+    }
+    // Runs the program in the update-check mode, which makes no window, to its end.
+    void RunModeOnce() {
+        Program p(L"/checkupdate");
+        ASSERT_TRUE(p.started());
+        ASSERT_EQ(p.WaitExit(30s), std::optional<DWORD>(0));
+    }
+};
+
+int32_t Now() { return *ParseTimestamp(CurrentTimestampString()); }
+
+}  // namespace
+
+TEST_F(StartupTest, ModeRunStampsTheFirstStartAndMakesNoWindow) {
+    const int32_t before = Now();
+    Program p(L"/CHECKUPDATE");
+    ASSERT_EQ(p.WaitExit(30s), std::optional<DWORD>(0));
+    const auto installed = Stored(L"InstalledDate");
+    ASSERT_TRUE(installed.has_value());
+    const int32_t stamp = *ParseTimestamp(*installed);
+    EXPECT_GE(stamp, before - 1);
+    EXPECT_LE(stamp, Now() + 1);
+    EXPECT_FALSE(Stored(L"UpdatedDate").has_value());
+}
+
+TEST_F(StartupTest, NonEmptyInstalledDateIsNeverRewritten) {
+    WriteSz(kProgramRoot, kProgramKeyPath, L"InstalledDate", L"not a number");
+    RunModeOnce();
+    EXPECT_EQ(Stored(L"InstalledDate"), std::optional<std::wstring>(L"not a number"));
+    WriteSz(kProgramRoot, kProgramKeyPath, L"InstalledDate", L"");
+    RunModeOnce();
+    ASSERT_TRUE(Stored(L"InstalledDate").has_value());
+    EXPECT_TRUE(ParseTimestamp(*Stored(L"InstalledDate")).has_value()) << "an empty value counts as missing";
+}
+
+TEST_F(StartupTest, PendingUpdateFlagIsConsumedOnce) {
+    WriteDword(kProgramRoot, kProgramKeyPath, L"Updated", 1);
+    RunModeOnce();
+    EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"Updated"), std::optional<DWORD>(0));
+    const auto first = Stored(L"UpdatedDate");
+    ASSERT_TRUE(first.has_value());
+    EXPECT_NEAR(*ParseTimestamp(*first), Now(), 30);
+    WriteSz(kProgramRoot, kProgramKeyPath, L"UpdatedDate", L"12345");
+    RunModeOnce();
+    EXPECT_EQ(Stored(L"UpdatedDate"), std::optional<std::wstring>(L"12345")) << "a second start changes nothing";
+}
+
+TEST_F(StartupTest, UpdateFlagStoredAsTextIsNotConsumed) {
+    WriteSz(kProgramRoot, kProgramKeyPath, L"Updated", L"1");
+    RunModeOnce();
+    EXPECT_EQ(Stored(L"Updated"), std::optional<std::wstring>(L"1"));
+    EXPECT_FALSE(Stored(L"UpdatedDate").has_value());
+}
+
+TEST_F(StartupTest, NormalRunShowsTheThreeWindowsUnderTheirClasses) {
+    Program p(L"/checkupdatex");
+    HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
+    EXPECT_NE(FindTopWindow(L"TZPAboutForm", p.pid()), nullptr);
+    EXPECT_NE(FindTopWindow(L"TZPSettingsForm", p.pid()), nullptr);
+    EXPECT_FALSE(IsWindowVisible(FindTopWindow(L"TZPAboutForm", p.pid())));
+    EXPECT_TRUE(Stored(L"InstalledDate").has_value());
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
+}
+
+TEST_F(StartupTest, SecondStartRestoresTheFirstCopyAndEnds) {
+    Program first;
+    HWND main = WaitForWindow(L"TZPMainForm", first.pid(), 30s);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
+    ShowWindow(main, SW_MINIMIZE);
+    ASSERT_TRUE(WaitUntil([&] { return IsIconic(main) != FALSE; }, 10s));
+    DeleteKeyTree(kProgramRoot, kProgramKeyPath);  // the second run stamps anew
+
+    Program second(L"/checkupdate second-argument-is-ignored");
+    EXPECT_EQ(second.WaitExit(30s), std::optional<DWORD>(0));
+    EXPECT_TRUE(WaitUntil([&] { return !IsIconic(main); }, 10s)) << "restored from minimised";
+    EXPECT_TRUE(Stored(L"InstalledDate").has_value()) << "stamped although it only brought the other copy forward";
+
+    DeleteKeyTree(kProgramRoot, kProgramKeyPath);
+    Program third;
+    EXPECT_EQ(third.WaitExit(30s), std::optional<DWORD>(0));
+    for (HWND w : TopWindowsOf(third.pid())) EXPECT_FALSE(IsWindowVisible(w)) << "no window of its own";
+    EXPECT_TRUE(Stored(L"InstalledDate").has_value());
+    EXPECT_FALSE(IsIconic(main));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(first.WaitExit(20s), std::optional<DWORD>(0));
+}

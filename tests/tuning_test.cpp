@@ -1,0 +1,482 @@
+#include <gtest/gtest.h>
+
+#include "app/about_window.h"
+#include "app/main_window.h"
+#include "harness.h"
+#include "recording_actions.h"
+#include "settings/custom_registry.h"
+#include "settings/program_key.h"
+#include "tuning/operations.h"
+#include "tuning/paced_step.h"
+#include "tuning/restart.h"
+#include "tuning/settings_window.h"
+#include "tuning/tuning_plan.h"
+
+using namespace zephrin;
+using namespace zephrin::test;
+using namespace std::chrono_literals;
+
+// ---- The plan as data ------------------------------------------------------
+
+TEST(TuningPlan, RowsAndSpeedLevels) {
+    for (int row = -1; row <= 8; ++row) {
+        for (int speed : {0, 1}) {
+            const auto values = TunedValuesFor(row, speed);
+            const bool stack = row != 2 && row != 7;
+            ASSERT_EQ(values.size(), stack ? 14u : 4u) << row;
+            EXPECT_EQ(values[0].data, speed ? 8 : 4);
+            EXPECT_EQ(values[1].data, speed ? 8 : 4);
+            EXPECT_STREQ(values[2].name, L"KeepAliveTime");
+            EXPECT_EQ(values[2].data, 7200000);
+            EXPECT_EQ(values[3].data, 1000);
+        }
+    }
+    const auto all = TunedValuesFor(0, 1);
+    const wchar_t* names[] = {L"MaxConnectionsPerServer", L"MaxConnectionsPer1_0Server", L"KeepAliveTime",
+                              L"KeepAliveInterval", L"DefaultTTL", L"EnablePMTUBHDetect", L"EnablePMTUDiscovery",
+                              L"SackOpts", L"Tcp1323Opts", L"GlobalMaxTcpWindowSize", L"TcpWindowSize",
+                              L"TcpMaxDupAcks", L"NonBestEffortLimit", L"MaxOutstandingSends"};
+    const int32_t data[] = {8, 8, 7200000, 1000, 64, 0, 1, 1, 3, 256960, 256960, 2, 50, 65535};
+    for (size_t i = 0; i < 14; ++i) {
+        EXPECT_STREQ(all[i].name, names[i]);
+        EXPECT_EQ(all[i].data, data[i]) << i;
+        const RegistryPlace want = i < 2 ? kInternetSettingsKey : i < 12 ? kTcpipParametersKey : kPschedPolicyKey;
+        EXPECT_EQ(all[i].place.root, want.root);
+        EXPECT_STREQ(all[i].place.path, want.path);
+    }
+    EXPECT_EQ(kInternetSettingsKey.root, HKEY_CURRENT_USER);
+    EXPECT_STREQ(kTcpipParametersKey.path, L"\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters");
+    EXPECT_STREQ(kPschedPolicyKey.path, L"\\Software\\Policies\\Microsoft\\Windows\\Psched");
+}
+
+// ---- Paced steps against a fake pump and clock -----------------------------
+
+namespace {
+
+struct FakeWorld {
+    int passes = 0;
+    std::vector<std::pair<int, std::wstring>> statuses;  // pass number, text
+    std::vector<uint32_t> sleeps;
+    std::vector<int> progress;
+    int quitAtPass = -1;
+    PacedStepIO io() {
+        PacedStepIO io;
+        io.seed = [] { return 12345u; };
+        io.pump = [this] { return ++passes != quitAtPass; };
+        io.setStatus = [this](const std::wstring& s) { statuses.emplace_back(passes, s); };
+        io.sleep = [this](uint32_t ms) { sleeps.push_back(ms); };
+        io.setProgress = [this](int p) { progress.push_back(p); };
+        return io;
+    }
+};
+
+}  // namespace
+
+TEST(PacedStep, DotsAtTheirPassesAndPausesAfterEach) {
+    FakeWorld w;
+    int count = 0;
+    ASSERT_TRUE(RunPacedStepWith(kReleasePacing, w.io(), L"Finding", count, 11));
+    using S = std::vector<std::pair<int, std::wstring>>;
+    EXPECT_EQ(w.statuses, (S{{20000, L"Finding."}, {50000, L"Finding.."}, {150000, L"Finding..."}}));
+    EXPECT_EQ(w.sleeps, (std::vector<uint32_t>{500, 500, 500}));
+    EXPECT_GE(w.passes, 1000000);
+    EXPECT_LT(w.passes, 3000000);
+    EXPECT_EQ(count, 1);
+    EXPECT_EQ(w.progress, (std::vector<int>{9}));
+}
+
+TEST(PacedStep, PassCountsStayInTheirRange) {
+    int lo = INT32_MAX, hi = 0;
+    for (uint32_t seed = 0; seed < 2000; ++seed) {
+        const int32_t n = DrawPassCount(kReleasePacing, seed * 2654435761u);
+        lo = std::min(lo, n);
+        hi = std::max(hi, n);
+    }
+    EXPECT_GE(lo, 1000000);
+    EXPECT_LT(hi, 3000000);
+    EXPECT_LT(lo, 1100000);
+    EXPECT_GT(hi, 2900000);
+}
+
+TEST(PacedStep, BarPositionsRoundHalfToEven) {
+    std::vector<int> optimize, restore;
+    for (int i = 1; i <= 11; ++i) optimize.push_back(ProgressPercent(i, 11));
+    for (int i = 1; i <= 9; ++i) restore.push_back(ProgressPercent(i, 9));
+    EXPECT_EQ(optimize, (std::vector<int>{9, 18, 27, 36, 45, 55, 64, 73, 82, 91, 100}));
+    EXPECT_EQ(restore, (std::vector<int>{11, 22, 33, 44, 56, 67, 78, 89, 100}));
+    EXPECT_EQ(ProgressPercent(1, 8), 12) << "12.5 goes to the even neighbour";
+    EXPECT_EQ(ProgressPercent(3, 8), 38) << "37.5 goes to the even neighbour";
+}
+
+TEST(PacedStep, TestPacingKeepsTheSameTexts) {
+    FakeWorld w;
+    int count = 4;
+    ASSERT_TRUE(RunPacedStepWith(kTestPacing, w.io(), L"X", count, 9));
+    ASSERT_EQ(w.statuses.size(), 3u);
+    EXPECT_EQ(w.statuses.back().second, L"X...");
+    EXPECT_EQ(w.progress, (std::vector<int>{56}));
+}
+
+TEST(PacedStep, EndingProgramStopsTheStepAtOnce) {
+    FakeWorld w;
+    w.quitAtPass = 30000;
+    int count = 0;
+    EXPECT_FALSE(RunPacedStepWith(kReleasePacing, w.io(), L"X", count, 11));
+    EXPECT_EQ(w.passes, 30000);
+    EXPECT_EQ(count, 0);
+    EXPECT_TRUE(w.progress.empty());
+}
+
+// ---- Restart -----------------------------------------------------------------
+
+namespace {
+std::vector<std::string> g_restartCalls;
+}
+
+TEST(Restart, PrivilegeIsSwitchedOffEvenWhenTheRestartFails) {
+    g_restartCalls.clear();
+    RestartCalls calls;
+    calls.setPrivilege = [](bool on) { g_restartCalls.push_back(on ? "on" : "off"); };
+    calls.exitWindows = [](UINT flags, DWORD reason) -> BOOL {
+        g_restartCalls.push_back("exit " + std::to_string(flags) + " " + std::to_string(reason));
+        return FALSE;
+    };
+    RestartWindowsWith(calls);
+    EXPECT_EQ(g_restartCalls, (std::vector<std::string>{"on", "exit " + std::to_string(EWX_REBOOT | EWX_FORCEIFHUNG) + " 0", "off"}));
+    EXPECT_EQ(kRestartFlags & EWX_FORCE, 0u) << "never end programs that still answer";
+}
+
+TEST(Restart, PrivilegeCanBeSwitchedWithoutEffectOnFailure) {
+    SetShutdownPrivilege(true);
+    SetShutdownPrivilege(false);
+}
+
+// ---- The operations, in process --------------------------------------------
+
+namespace {
+
+struct Snapshot {
+    std::vector<RawRegValue> values;
+    bool operator==(const Snapshot& o) const {
+        if (values.size() != o.values.size()) return false;
+        for (size_t i = 0; i < values.size(); ++i) {
+            if (values[i].present != o.values[i].present) return false;
+            if (values[i].present && (values[i].type != o.values[i].type || values[i].data != o.values[i].data))
+                return false;
+        }
+        return true;
+    }
+};
+
+Snapshot TakeSnapshot() {
+    Snapshot s;
+    for (const TunedValue& t : AllTunedValues()) s.values.push_back(ReadRaw(t.place.root, t.place.path, t.name));
+    return s;
+}
+
+std::string Describe(const Snapshot& s) {
+    std::string out;
+    const auto all = AllTunedValues();
+    for (size_t i = 0; i < s.values.size(); ++i) {
+        out += Narrow(all[i].name) + "=";
+        if (!s.values[i].present) out += "absent";
+        else if (s.values[i].type == REG_DWORD) out += std::to_string(*reinterpret_cast<const DWORD*>(s.values[i].data.data()));
+        else out += "type" + std::to_string(s.values[i].type);
+        out += " ";
+    }
+    return out;
+}
+
+class TuningTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramKey();
+        ClearSystemValues();
+    }
+    void TearDown() override {
+        ResetProgramKey();
+        ClearSystemValues();
+    }
+    static void ClearSystemValues() {
+        for (const TunedValue& t : AllTunedValues()) {
+            std::wstring p = std::wstring(t.place.path).substr(1);
+            HKEY k;
+            if (RegOpenKeyExW(t.place.root, p.c_str(), 0, KEY_ALL_ACCESS, &k) == ERROR_SUCCESS) {
+                RegDeleteValueW(k, t.name);
+                RegCloseKey(k);
+            }
+        }
+    }
+    // A machine with a few settings of its own, of several types.
+    static void SeedOriginals() {
+        WriteDword(HKEY_CURRENT_USER, kInternetSettingsKey.path, L"MaxConnectionsPerServer", 10);
+        WriteDword(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"DefaultTTL", 128);
+        WriteSz(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"TcpWindowSize", L"65535");
+        WriteDword(HKEY_LOCAL_MACHINE, kPschedPolicyKey.path, L"NonBestEffortLimit", 20);
+    }
+    void Open(int row, int speed) {
+        actions = recorder.Make();
+        main = std::make_unique<MainWindow>(actions);
+        main->Create();
+        main->FormCreate();
+        settings = std::make_unique<SettingsWindow>(*main);
+        settings->Create();
+        main->SetSiblings(nullptr, settings.get());
+        main->Show();
+        main->modemCombo()->SetSelected(row);
+        main->speedTrackBar()->SetPosition(speed);
+    }
+    DWORD System(const RegistryPlace& place, const wchar_t* name) {
+        return ReadDwordValue(place.root, place.path, name).value_or(0xDEADBEEF);
+    }
+    std::optional<DWORD> Prog(const wchar_t* name) { return ReadDwordValue(kProgramRoot, kProgramKeyPath, name); }
+
+    Recorder recorder;
+    Actions actions;
+    std::unique_ptr<MainWindow> main;
+    std::unique_ptr<SettingsWindow> settings;
+};
+
+}  // namespace
+
+TEST_F(TuningTest, FirstOptimizationWritesEverythingAndAsks) {
+    Open(0, 1);
+    OptimizeOperation(*main, *settings);
+    EXPECT_EQ(Prog(L"InternetType"), std::optional<DWORD>(0));
+    EXPECT_EQ(Prog(L"SpeedSetting"), std::optional<DWORD>(1));
+    EXPECT_EQ(Prog(L"Restore"), std::optional<DWORD>(1));
+    EXPECT_EQ(Prog(L"MaxConnectionsPerServer"), std::optional<DWORD>(2)) << "absent settings back up as defaults";
+    EXPECT_EQ(Prog(L"KeepAliveTime"), std::optional<DWORD>(7200000));
+    EXPECT_EQ(Prog(L"KeepAliveInterval"), std::optional<DWORD>(1000));
+    for (const TunedValue& t : TunedValuesFor(0, 1))
+        EXPECT_EQ(System(t.place, t.name), static_cast<DWORD>(t.data)) << Narrow(t.name);
+    EXPECT_EQ(recorder.log.front(), L"click");
+    ASSERT_EQ(recorder.boxes.size(), 1u);
+    const auto& box = recorder.boxes[0];
+    EXPECT_EQ(box.owner, main->Handle());
+    EXPECT_EQ(box.title, L"Zephrin - Make your internet connection faster");
+    EXPECT_EQ(box.style, 0x134u);
+    EXPECT_EQ(box.text, L"The changes to the computer's internet settings have finished.\r\n\r\n"
+                        L"You will need to restart Windows for the changes to become active.\r\n\r\n"
+                        L"Click Yes to restart the computer now, or click No to restart later.");
+    EXPECT_EQ(recorder.log.back(), L"box") << "No: no restart";
+    EXPECT_TRUE(main->restoreButton()->Enabled());
+    EXPECT_TRUE(IsWindowEnabled(main->Handle()));
+    EXPECT_FALSE(settings->Visible());
+    EXPECT_EQ(settings->mainProgress()->Position(), 100);
+    EXPECT_EQ(settings->currentSettingsLabel()->caption(), L"Writing new modem settings...");
+    EXPECT_EQ(settings->currentSettingsHeading()->caption(), L"Optimizing the computer's internet settings");
+}
+
+TEST_F(TuningTest, YesRestarts) {
+    Open(0, 0);
+    recorder.answers = {IDYES};
+    OptimizeOperation(*main, *settings);
+    EXPECT_EQ(recorder.log.back(), L"restart");
+    EXPECT_EQ(System(kInternetSettingsKey, L"MaxConnectionsPer1_0Server"), 4u);
+}
+
+TEST_F(TuningTest, DialUpAndIsdnLeaveTheStackAlone) {
+    for (int row : {2, 7}) {
+        ClearSystemValues();
+        ResetProgramKey();
+        WriteDword(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"DefaultTTL", 99);
+        Open(row, 0);
+        OptimizeOperation(*main, *settings);
+        EXPECT_EQ(System(kTcpipParametersKey, L"DefaultTTL"), 99u) << row;
+        EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kPschedPolicyKey.path, L"MaxOutstandingSends").present);
+        EXPECT_EQ(System(kTcpipParametersKey, L"KeepAliveTime"), 7200000u);
+        EXPECT_EQ(System(kInternetSettingsKey, L"MaxConnectionsPerServer"), 4u);
+    }
+}
+
+TEST_F(TuningTest, NoRowSelectedStoresMinusOneAndWritesAll) {
+    WriteDword(kProgramRoot, kProgramKeyPath, L"InternetType", 42);
+    Open(-1, 1);
+    ASSERT_EQ(main->modemCombo()->Selected(), -1);
+    OptimizeOperation(*main, *settings);
+    EXPECT_EQ(Prog(L"InternetType"), std::optional<DWORD>(0xFFFFFFFF));
+    EXPECT_EQ(System(kPschedPolicyKey, L"MaxOutstandingSends"), 65535u);
+}
+
+TEST_F(TuningTest, SecondOptimizationKeepsTheFirstBackup) {
+    SeedOriginals();
+    Open(0, 1);
+    OptimizeOperation(*main, *settings);
+    EXPECT_EQ(Prog(L"MaxConnectionsPerServer"), std::optional<DWORD>(10));
+    main->speedTrackBar()->SetPosition(0);
+    OptimizeOperation(*main, *settings);
+    EXPECT_EQ(Prog(L"MaxConnectionsPerServer"), std::optional<DWORD>(10));
+    EXPECT_EQ(Prog(L"SpeedSetting"), std::optional<DWORD>(0));
+    EXPECT_EQ(System(kInternetSettingsKey, L"MaxConnectionsPerServer"), 4u);
+}
+
+TEST_F(TuningTest, RestorePutsBackExactlyWhatWasThere) {
+    SeedOriginals();
+    const Snapshot before = TakeSnapshot();
+    Open(0, 1);
+    OptimizeOperation(*main, *settings);
+    EXPECT_FALSE(TakeSnapshot() == before);
+    main->modemCombo()->SetSelected(7);  // the row at restore time no longer matters
+    recorder.answers = {IDOK, IDNO};
+    recorder.boxes.clear();
+    recorder.log.clear();
+    RestoreOperation(*main, *settings);
+    EXPECT_TRUE(TakeSnapshot() == before) << Describe(TakeSnapshot()) << "\nwant " << Describe(before);
+    ASSERT_EQ(recorder.boxes.size(), 2u);
+    EXPECT_EQ(recorder.boxes[0].style, 0x31u);
+    EXPECT_EQ(recorder.boxes[0].text, L"This will restore all changes made to the computer's internet settings to "
+                                      L"their original recommended values.\r\n\r\nClick OK to continue.");
+    EXPECT_EQ(recorder.boxes[1].style, 0x134u);
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"box", L"click", L"box"}));
+    EXPECT_FALSE(Prog(L"Restore").has_value());
+    EXPECT_FALSE(Prog(L"MaxConnectionsPerServer").has_value());
+    EXPECT_EQ(Prog(L"InternetType"), std::optional<DWORD>(0)) << "choices stay";
+    EXPECT_FALSE(main->restoreButton()->Enabled());
+    EXPECT_EQ(settings->currentSettingsHeading()->caption(), L"Restoring the computer's internet settings");
+    EXPECT_EQ(settings->currentSettingsLabel()->caption(), L"Restoring modem settings...");
+}
+
+TEST_F(TuningTest, CancelChangesNothing) {
+    Open(0, 1);
+    OptimizeOperation(*main, *settings);
+    const Snapshot tuned = TakeSnapshot();
+    recorder.answers = {IDCANCEL};
+    recorder.log.clear();
+    RestoreOperation(*main, *settings);
+    EXPECT_TRUE(TakeSnapshot() == tuned);
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"box"})) << "no click sound";
+    EXPECT_EQ(Prog(L"Restore"), std::optional<DWORD>(1));
+    EXPECT_TRUE(main->restoreButton()->Enabled());
+}
+
+TEST_F(TuningTest, OldStyleBackupRestoresByTheRowRule) {
+    // A program key written before the full record existed: the flag and four values.
+    WriteDword(kProgramRoot, kProgramKeyPath, L"Restore", 1);
+    WriteDword(kProgramRoot, kProgramKeyPath, L"MaxConnectionsPerServer", 6);
+    WriteRegistryInteger(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"DefaultTTL", 64, false);
+    Open(7, 0);
+    recorder.answers = {IDOK, IDNO};
+    RestoreOperation(*main, *settings);
+    EXPECT_EQ(System(kInternetSettingsKey, L"MaxConnectionsPerServer"), 6u);
+    EXPECT_EQ(System(kInternetSettingsKey, L"MaxConnectionsPer1_0Server"), 2u) << "missing backups restore defaults";
+    EXPECT_EQ(System(kTcpipParametersKey, L"KeepAliveTime"), 7200000u);
+    EXPECT_EQ(System(kTcpipParametersKey, L"KeepAliveInterval"), 1000u);
+    EXPECT_EQ(System(kTcpipParametersKey, L"DefaultTTL"), 64u) << "row 7 keeps the stack values";
+    WriteDword(kProgramRoot, kProgramKeyPath, L"Restore", 1);
+    main->modemCombo()->SetSelected(0);
+    recorder.answers = {IDOK, IDNO};
+    RestoreOperation(*main, *settings);
+    EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"DefaultTTL").present);
+}
+
+// Interruptions at every stage of the registry work, then a full restore.
+TEST_F(TuningTest, NoInterruptionLosesTheOriginals) {
+    SeedOriginals();
+    const Snapshot originals = TakeSnapshot();
+    auto restoreFully = [&] {
+        Open(0, 1);
+        if (main->restoreButton()->Enabled()) {
+            recorder.answers = {IDOK, IDNO};
+            RestoreOperation(*main, *settings);
+        }
+    };
+    // Killed during the optimization's paced steps: only the choices were saved.
+    WriteProgramInteger(value::kInternetType, 0);
+    WriteProgramInteger(value::kSpeedSetting, 1);
+    Open(0, 1);
+    EXPECT_FALSE(main->restoreButton()->Enabled());
+    OptimizeOperation(*main, *settings);
+    restoreFully();
+    EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+
+    // Killed halfway through taking the backup: the flag is not set yet.
+    WriteProgramInteger(L"MaxConnectionsPerServer", 99);
+    WriteRegistryInteger(kProgramRoot, kBackupKeyPath, L"DefaultTTL", 1, false);
+    Open(0, 1);
+    EXPECT_FALSE(main->restoreButton()->Enabled());
+    OptimizeOperation(*main, *settings);
+    restoreFully();
+    EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+
+    // Killed while the tuned values were being written.
+    TakeBackup();
+    WriteTunedValues(0, 1);
+    DeleteRegistryValue(HKEY_LOCAL_MACHINE, kPschedPolicyKey.path, L"MaxOutstandingSends", false);
+    restoreFully();
+    EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+
+    // Killed in the middle of a restore: some originals back, the flag still set.
+    Open(3, 0);
+    OptimizeOperation(*main, *settings);
+    WriteRegistryInteger(HKEY_CURRENT_USER, kInternetSettingsKey.path, L"MaxConnectionsPerServer", 10, false);
+    restoreFully();
+    EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+
+    // Killed after the originals were back and the flag gone, with backups left over.
+    Open(0, 1);
+    OptimizeOperation(*main, *settings);
+    PutBackOriginals(0);
+    DeleteProgramValue(value::kRestore);
+    EXPECT_TRUE(TakeSnapshot() == originals);
+    Open(0, 1);
+    OptimizeOperation(*main, *settings);  // backs up afresh over the leftovers
+    restoreFully();
+    EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+}
+
+// ---- End to end with the real program --------------------------------------
+
+namespace {
+
+class TuningEndToEnd : public TuningTest {
+protected:
+    HWND StartAndWait(Program& p) {
+        HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+        if (main) WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s);
+        return main;
+    }
+};
+
+}  // namespace
+
+TEST_F(TuningEndToEnd, OptimizeThroughTheWindowAndAnswerNo) {
+    Program p;
+    HWND main = StartAndWait(p);
+    ASSERT_NE(main, nullptr);
+    HWND go = FindChildByText(main, L"Button", L"&Optimize now");
+    ASSERT_NE(go, nullptr);
+    PostMessageW(go, BM_CLICK, 0, 0);
+    const auto box = WaitForMessageBox(p.pid(), 60s);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->owner, main);
+    EXPECT_EQ(box->title, L"Zephrin - Make your internet connection faster");
+    EXPECT_EQ(box->text.substr(0, 20), L"The changes to the c");
+    EXPECT_EQ(box->defaultButton, IDNO);
+    EXPECT_EQ(System(kTcpipParametersKey, L"DefaultTTL"), 64u);
+    EXPECT_EQ(Prog(L"Restore"), std::optional<DWORD>(1));
+    AnswerMessageBox(*box, IDNO);
+    HWND restore = FindChildByText(main, L"Button", L"&Restore");
+    ASSERT_NE(restore, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(restore) != FALSE; }, 10s));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 10s));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
+}
+
+TEST_F(TuningEndToEnd, ClosingTheWindowMidStepStopsCleanly) {
+    SeedOriginals();
+    const Snapshot originals = TakeSnapshot();
+    SetEnvironmentVariableW(L"ZEPHRIN_PACING_PAUSE_MS", L"150");
+    Program p;
+    SetEnvironmentVariableW(L"ZEPHRIN_PACING_PAUSE_MS", nullptr);
+    HWND main = StartAndWait(p);
+    ASSERT_NE(main, nullptr);
+    PostMessageW(FindChildByText(main, L"Button", L"&Optimize now"), BM_CLICK, 0, 0);
+    HWND progress = WaitForWindow(L"TZPSettingsForm", p.pid(), 10s);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(progress) != FALSE; }, 10s));
+    SendMessageTimeoutW(main, WM_CLOSE, 0, 0, SMTO_NORMAL, 10000, nullptr);
+    EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
+    EXPECT_TRUE(TakeSnapshot() == originals) << "no system value changed";
+    EXPECT_FALSE(Prog(L"Restore").has_value()) << "no backup is claimed";
+}

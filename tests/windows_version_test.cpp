@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include "harness.h"
+#include "system/windows_version.h"
+
+using namespace zephrin;
+using namespace zephrin::test;
+using namespace std::chrono_literals;
+
+TEST(WindowsVersion, ClassificationTable) {
+    struct Row {
+        unsigned major, minor, product;
+        int code;
+    };
+    const Row rows[] = {
+        {5, 0, 0, 0}, {5, 0, 1, 0}, {5, 0, 3, 0},  {5, 1, 0, 1}, {5, 1, 1, 1},  {5, 1, 2, 1},
+        {5, 2, 1, 1}, {5, 2, 2, 2}, {5, 2, 3, 2},  {5, 2, 0, -1}, {6, 0, 1, 3}, {6, 0, 2, 4},
+        {6, 0, 3, 4}, {6, 1, 1, 5}, {6, 1, 3, 4},  {6, 2, 1, 6}, {6, 2, 2, 7},  {6, 2, 3, 7},
+        {6, 3, 1, 6}, {6, 3, 3, 7}, {6, 0, 0, -1}, {6, 1, 0, -1}, {6, 2, 0, -1}, {6, 3, 0, -1},
+        {5, 3, 1, -1}, {5, 9, 3, -1}, {6, 4, 1, -1}, {6, 4, 3, -1}, {7, 0, 1, -1}, {10, 0, 1, -1},
+        {4, 0, 1, -1}, {0, 0, 0, -1},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(ClassifyWindowsVersion(r.major, r.minor, r.product), r.code)
+            << r.major << "." << r.minor << " type " << r.product;
+}
+
+TEST(WindowsVersion, CodeToListRow) {
+    const int rows[] = {7, 3, 6, 2, 5, 1, 0, 4};
+    for (int code = 0; code < 8; ++code) EXPECT_EQ(WindowsComboRow(code), rows[code]) << code;
+    EXPECT_EQ(WindowsComboRow(-1), 0);
+    EXPECT_EQ(WindowsComboRow(8), 0);
+}
+
+// The real program under Wine posing as each version; the main window's list shows the row.
+TEST(WindowsVersion, DetectedUnderEmulatedVersions) {
+    ResetProgramKey();
+    struct Case {
+        const wchar_t* version;
+        int row;
+    };
+    // win7 poses as a server edition in this Wine (6.1, product type 3): Server 2008's row.
+    const Case cases[] = {{L"win2k", 7}, {L"winxp", 3},   {L"win2003", 6}, {L"vista", 2},
+                          {L"win2008", 5}, {L"win7", -2}, {L"win8", 0},    {L"win81", 0}};
+    for (const Case& c : cases) {
+        SetWineVersionFor(L"Zephrin.exe", c.version);
+        Program p;
+        HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+        ASSERT_NE(main, nullptr) << Narrow(c.version);
+        HWND combo = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            EnumChildWindows(main, [](HWND w, LPARAM lp) WINAPI -> BOOL {
+                wchar_t cls[64];
+                GetClassNameW(w, cls, 64);
+                if (lstrcmpW(cls, L"ComboBoxEx32") == 0) { *reinterpret_cast<HWND*>(lp) = w; return FALSE; }
+                return TRUE;
+            }, reinterpret_cast<LPARAM>(&combo));
+            return combo != nullptr;
+        }, 10s));
+        const int row = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
+        if (c.row == -2)
+            EXPECT_TRUE(row == 1 || row == 5) << "win7 gave row " << row;
+        else
+            EXPECT_EQ(row, c.row) << Narrow(c.version);
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(p.WaitExit(20s).has_value());
+    }
+    ClearWineVersionFor(L"Zephrin.exe");
+    ResetProgramKey();
+}

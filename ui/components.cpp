@@ -1,0 +1,461 @@
+#include <windowsx.h>
+
+#include "ui/application.h"
+#include "ui/toolkit.h"
+
+namespace zephrin::ui {
+
+COLORREF ResolveColor(Color c) {
+    if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFF));
+    return static_cast<COLORREF>(c);
+}
+
+// ---- Component -------------------------------------------------------------
+
+FontSpec Component::EffectiveFont() const {
+    if (!parentFont || !parent_) return font;
+    return parent_->ContainerFont();
+}
+
+void Component::SetFontStyle(unsigned style) {
+    if (font.style == style) return;
+    font.style = style;
+    FontsChanged();
+}
+
+int Component::Scale(int v) const { return form_ ? form_->Scale(v) : v; }
+
+RECT Component::PixelRect() const {
+    const int l = Scale(bounds.left), t = Scale(bounds.top);
+    return RECT{l, t, l + Scale(bounds.width), t + Scale(bounds.height)};
+}
+
+void Component::FontsChanged() { Invalidate(); }
+
+void Component::Invalidate() const {
+    if (!parent_) return;
+    HWND wnd = parent_->ContainerHandle();
+    if (!wnd) return;
+    RECT r = PixelRect();
+    InvalidateRect(wnd, &r, FALSE);
+}
+
+// ---- Container -------------------------------------------------------------
+
+Component* Container::HitTest(POINT p) const {
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
+        Component* c = *it;
+        if (!c->IsWindowless()) continue;
+        RECT r = c->PixelRect();
+        if (PtInRect(&r, p)) return c;
+    }
+    return nullptr;
+}
+
+void Container::SetHovered(Component* c) {
+    if (c == hovered_) return;
+    Component* old = hovered_;
+    hovered_ = c;
+    // The component left is told before the one entered.
+    if (old && old->onMouseLeave) old->onMouseLeave();
+    if (c && c->onMouseEnter) c->onMouseEnter();
+}
+
+void Container::PaintContainer(HDC dc, const RECT& client) {
+    UniqueBrush brush(CreateSolidBrush(ResolveColor(Background())));
+    FillRect(dc, &client, brush.get());
+    for (Component* c : children_) {
+        if (!c->IsWindowless()) continue;
+        RECT r = c->PixelRect();
+        RECT visible;
+        if (!IntersectRect(&visible, &r, &client)) continue;
+        c->Paint(dc);
+    }
+}
+
+bool Container::HandleContainerMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        result = 1;
+        return true;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(wnd, &ps);
+        RECT client;
+        GetClientRect(wnd, &client);
+        // Painted off screen, so labels never flicker over the pictures below them.
+        UniqueDC mem(CreateCompatibleDC(dc));
+        UniqueBitmap bmp(CreateCompatibleBitmap(dc, client.right, client.bottom));
+        if (mem && bmp) {
+            SelectScope select(mem.get(), bmp.get());
+            PaintContainer(mem.get(), client);
+            BitBlt(dc, 0, 0, client.right, client.bottom, mem.get(), 0, 0, SRCCOPY);
+        } else {
+            PaintContainer(dc, client);
+        }
+        EndPaint(wnd, &ps);
+        result = 0;
+        return true;
+    }
+    case WM_PRINTCLIENT: {
+        RECT client;
+        GetClientRect(wnd, &client);
+        PaintContainer(reinterpret_cast<HDC>(wp), client);
+        result = 0;
+        return true;
+    }
+    case WM_MOUSEMOVE: {
+        if (!tracking_) {
+            TRACKMOUSEEVENT tme{sizeof tme, TME_LEAVE, wnd, 0};
+            tracking_ = TrackMouseEvent(&tme) != FALSE;
+        }
+        SetHovered(HitTest(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}));
+        result = 0;
+        return true;
+    }
+    case WM_MOUSELEAVE:
+        tracking_ = false;
+        SetHovered(nullptr);
+        result = 0;
+        return true;
+    case WM_LBUTTONDOWN:
+        pressed_ = HitTest(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+        if (pressed_) SetCapture(wnd);
+        result = 0;
+        return true;
+    case WM_LBUTTONUP: {
+        Component* down = pressed_;
+        pressed_ = nullptr;
+        if (GetCapture() == wnd) ReleaseCapture();
+        Component* up = HitTest(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+        if (down && down == up && up->onClick) {
+            try {
+                up->onClick();
+            } catch (...) {
+            }
+        }
+        result = 0;
+        return true;
+    }
+    case WM_SETCURSOR: {
+        if (LOWORD(lp) != HTCLIENT || reinterpret_cast<HWND>(wp) != wnd) return false;
+        POINT p;
+        GetCursorPos(&p);
+        ScreenToClient(wnd, &p);
+        Component* c = HitTest(p);
+        CursorId id = c ? c->cursor : CursorId::Default;
+        if (id == CursorId::Default) {
+            // A container's own cursor (the progress window's hourglass) applies between components.
+            if (auto* self = dynamic_cast<Component*>(this)) id = self->cursor;
+        }
+        ::SetCursor(Application::Instance().Cursor(id));
+        result = TRUE;
+        return true;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+        HDC dc = reinterpret_cast<HDC>(wp);
+        SetBkColor(dc, ResolveColor(Background()));
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        backgroundBrush_.reset(CreateSolidBrush(ResolveColor(Background())));
+        result = reinterpret_cast<LRESULT>(backgroundBrush_.get());
+        return true;
+    }
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_HSCROLL:
+        // Child notifications go to the form, which knows every control by id.
+        if (ownerForm_ && ownerForm_->Handle() != wnd) {
+            result = SendMessageW(ownerForm_->Handle(), msg, wp, lp);
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+// ---- Label -----------------------------------------------------------------
+
+void Label::SetCaption(const std::wstring& text) {
+    Invalidate();
+    caption_ = text;
+    Measure();
+    Invalidate();
+}
+
+void Label::FontsChanged() {
+    Invalidate();
+    Measure();
+    Invalidate();
+}
+
+void Label::Measure() {
+    if (!form() || !autoSize) return;
+    WindowDC screen(nullptr);
+    SelectScope select(screen.get(), form()->FontHandle(EffectiveFont()));
+    RECT r{0, 0, 0, 0};
+    const std::wstring text = caption_.empty() ? L" " : caption_;
+    DrawTextW(screen.get(), text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+    measured_ = SIZE{caption_.empty() ? 0 : r.right, r.bottom};
+}
+
+RECT Label::PixelRect() const {
+    if (!autoSize) return Component::PixelRect();
+    const int l = Scale(bounds.left), t = Scale(bounds.top);
+    if (rightAligned) {
+        const int right = l + Scale(bounds.width);
+        return RECT{right - measured_.cx, t, right, t + measured_.cy};
+    }
+    return RECT{l, t, l + measured_.cx, t + measured_.cy};
+}
+
+void Label::Paint(HDC dc) {
+    if (caption_.empty()) return;
+    const FontSpec f = EffectiveFont();
+    SelectScope select(dc, form()->FontHandle(f));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ResolveColor(f.color));
+    RECT r = PixelRect();
+    UINT flags = DT_NOPREFIX | (rightAligned ? DT_RIGHT : DT_LEFT);
+    if (wordWrap) {
+        flags |= DT_WORDBREAK;
+        if (centerVertically) {
+            RECT calc = r;
+            DrawTextW(dc, caption_.c_str(), -1, &calc, flags | DT_CALCRECT);
+            const int offset = ((r.bottom - r.top) - (calc.bottom - calc.top)) / 2;
+            if (offset > 0) r.top += offset;
+        }
+    } else {
+        flags |= DT_SINGLELINE | (centerVertically ? DT_VCENTER : 0);
+    }
+    DrawTextW(dc, caption_.c_str(), -1, &r, flags);
+}
+
+// ---- Picture and bevel -----------------------------------------------------
+
+void Picture::Paint(HDC dc) {
+    RECT r = PixelRect();
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    if (!bitmap_.handle || bitmap_.width != w || bitmap_.height != h)
+        bitmap_ = LoadPngResource(Application::Instance().instance(), resource_, w, h);
+    DrawBitmap(dc, bitmap_, r.left, r.top);
+}
+
+void Bevel::Paint(HDC dc) {
+    RECT r = PixelRect();
+    const int thick = (std::max)(1, Scale(1));
+    UniqueBrush shadow(CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW)));
+    UniqueBrush light(CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT)));
+    if (shape_ == BevelShape::TopLine) {
+        RECT a{r.left, r.top, r.right, r.top + thick};
+        RECT b{r.left, r.top + thick, r.right, r.top + 2 * thick};
+        FillRect(dc, &a, shadow.get());
+        FillRect(dc, &b, light.get());
+    } else {
+        RECT a{r.right - 2 * thick, r.top, r.right - thick, r.bottom};
+        RECT b{r.right - thick, r.top, r.right, r.bottom};
+        FillRect(dc, &a, shadow.get());
+        FillRect(dc, &b, light.get());
+    }
+}
+
+// ---- Windowed controls -----------------------------------------------------
+
+HWND Control::CreateChild(const wchar_t* className, DWORD style, DWORD exStyle) {
+    RECT r = PixelRect();
+    window_.reset(CreateWindowExW(exStyle, className, caption_.c_str(),
+                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.left, r.top,
+                                  r.right - r.left, r.bottom - r.top, parent()->ContainerHandle(),
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                                  Application::Instance().instance(), nullptr));
+    if (window_) {
+        SendMessageW(window_.get(), WM_SETFONT,
+                     reinterpret_cast<WPARAM>(form()->FontHandle(EffectiveFont())), FALSE);
+    }
+    return window_.get();
+}
+
+void Control::FontsChanged() {
+    if (window_)
+        SendMessageW(window_.get(), WM_SETFONT,
+                     reinterpret_cast<WPARAM>(form()->FontHandle(EffectiveFont())), TRUE);
+}
+
+void Control::SetEnabled(bool enabled) {
+    if (window_) EnableWindow(window_.get(), enabled);
+}
+
+bool Control::Enabled() const { return window_ && IsWindowEnabled(window_.get()); }
+
+void Panel::SetCaption(const std::wstring& text) {
+    caption_ = text;
+    if (window_) InvalidateRect(window_.get(), nullptr, FALSE);
+}
+
+LRESULT CALLBACK Panel::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* self = reinterpret_cast<Panel*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        self = static_cast<Panel*>(cs->lpCreateParams);
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    LRESULT result = 0;
+    if (self && self->HandleContainerMessage(wnd, msg, wp, lp, result)) return result;
+    return DefWindowProcW(wnd, msg, wp, lp);
+}
+
+void Panel::Realize() {
+    static const wchar_t kClass[] = L"ZephrinPanel";
+    WNDCLASSW wc{};
+    if (!GetClassInfoW(Application::Instance().instance(), kClass, &wc)) {
+        wc.lpfnWndProc = &Panel::WndProc;
+        wc.hInstance = Application::Instance().instance();
+        wc.lpszClassName = kClass;
+        wc.hCursor = nullptr;  // set per point in WM_SETCURSOR
+        RegisterClassW(&wc);
+    }
+    RECT r = PixelRect();
+    window_.reset(CreateWindowExW(WS_EX_CONTROLPARENT, kClass, L"",
+                                  WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
+                                      WS_TABSTOP,
+                                  r.left, r.top, r.right - r.left, r.bottom - r.top,
+                                  parent()->ContainerHandle(),
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                                  Application::Instance().instance(), static_cast<Panel*>(this)));
+}
+
+void Button::Realize() {
+    DWORD style = WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    if (startsDisabled) style |= WS_DISABLED;
+    if (HWND b = CreateChild(L"BUTTON", style)) {
+        OSVERSIONINFOW vi{sizeof vi};
+        if (shield && GetVersionExW(&vi) && vi.dwMajorVersion >= 6)
+            SendMessageW(b, BCM_SETSHIELD, 0, TRUE);
+    }
+}
+
+void Button::SetCaption(const std::wstring& text) {
+    caption_ = text;
+    if (window_) SetWindowTextW(window_.get(), text.c_str());
+}
+
+void Memo::Realize() {
+    CreateChild(L"EDIT", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                WS_EX_CLIENTEDGE);
+}
+
+void Memo::SetCaption(const std::wstring& text) {
+    caption_ = text;
+    if (window_) SetWindowTextW(window_.get(), text.c_str());
+}
+
+std::wstring Memo::Text() const {
+    if (!window_) return caption_;
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window_.get())) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window_.get(), text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+HIMAGELIST ImageList::Get() {
+    if (list_) return list_.get();
+    const int size = Scale(16);
+    list_.reset(ImageList_Create(size, size, ILC_COLOR32, static_cast<int>(resources_.size()), 0));
+    for (const auto& res : resources_) {
+        Bitmap b = LoadPngResource(Application::Instance().instance(), res, size, size);
+        ImageList_Add(list_.get(), b.handle.get(), nullptr);
+    }
+    return list_.get();
+}
+
+void ImageCombo::Realize() {
+    // The dropped list is sized by the window height at creation.
+    RECT r = PixelRect();
+    const int listHeight = Scale(bounds.height) * (static_cast<int>(rows_.size()) + 2);
+    window_.reset(CreateWindowExW(0, WC_COMBOBOXEXW, L"",
+                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
+                                  r.left, r.top, r.right - r.left, listHeight,
+                                  parent()->ContainerHandle(),
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                                  Application::Instance().instance(), nullptr));
+    if (!window_) return;
+    SendMessageW(window_.get(), WM_SETFONT,
+                 reinterpret_cast<WPARAM>(form()->FontHandle(EffectiveFont())), FALSE);
+    if (images_) SendMessageW(window_.get(), CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_->Get()));
+    int index = 0;
+    for (const Row& row : rows_) {
+        COMBOBOXEXITEMW item{};
+        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+        item.iItem = index++;
+        item.pszText = const_cast<wchar_t*>(row.text.c_str());
+        item.iImage = row.image;
+        item.iSelectedImage = row.image;
+        SendMessageW(window_.get(), CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+void ImageCombo::SetSelected(int index) {
+    if (!window_) return;
+    if (index < 0 || index >= static_cast<int>(rows_.size())) index = -1;
+    SendMessageW(window_.get(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+int ImageCombo::Selected() const {
+    if (!window_) return -1;
+    return static_cast<int>(SendMessageW(window_.get(), CB_GETCURSEL, 0, 0));
+}
+
+void TrackBar::Realize() {
+    if (HWND t = CreateChild(TRACKBAR_CLASSW,
+                             WS_TABSTOP | TBS_HORZ | TBS_BOTH | TBS_AUTOTICKS | TBS_FIXEDLENGTH)) {
+        SendMessageW(t, TBM_SETRANGE, FALSE, MAKELPARAM(minimum, maximum));
+        SendMessageW(t, TBM_SETPAGESIZE, 0, 1);
+        SendMessageW(t, TBM_SETLINESIZE, 0, 1);
+        SendMessageW(t, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(Scale(thumbLength)), 0);
+    }
+}
+
+void TrackBar::SetPosition(int position) {
+    if (position < minimum) position = minimum;
+    if (position > maximum) position = maximum;
+    if (window_) SendMessageW(window_.get(), TBM_SETPOS, TRUE, position);
+}
+
+int TrackBar::Position() const {
+    return window_ ? static_cast<int>(SendMessageW(window_.get(), TBM_GETPOS, 0, 0)) : minimum;
+}
+
+void ProgressBar::Realize() {
+    if (HWND p = CreateChild(PROGRESS_CLASSW, PBS_SMOOTH)) SendMessageW(p, PBM_SETRANGE32, 0, 100);
+}
+
+void ProgressBar::SetPosition(int position) {
+    if (window_) SendMessageW(window_.get(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+int ProgressBar::Position() const {
+    return window_ ? static_cast<int>(SendMessageW(window_.get(), PBM_GETPOS, 0, 0)) : 0;
+}
+
+// ---- Menus -----------------------------------------------------------------
+
+void PopupMenu::Popup(int x, int y) {
+    UniqueMenu menu(CreatePopupMenu());
+    if (!menu) return;
+    for (MenuItem* item : items_) {
+        if (item->separator())
+            AppendMenuW(menu.get(), MF_SEPARATOR, 0, nullptr);
+        else
+            AppendMenuW(menu.get(), MF_STRING, static_cast<UINT_PTR>(item->commandId), item->caption().c_str());
+    }
+    HWND owner = form() ? form()->Handle() : nullptr;
+    const UINT flags = TPM_RIGHTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERPOSANIMATION |
+                       TPM_RETURNCMD | TPM_NONOTIFY;
+    const int chosen = TrackPopupMenu(menu.get(), flags, x, y, 0, owner, nullptr);
+    for (MenuItem* item : items_) {
+        if (chosen != 0 && item->commandId == chosen && item->onClick) item->onClick();
+    }
+}
+
+}  // namespace zephrin::ui
