@@ -27,10 +27,12 @@ ensure_prefix() {  # prefix-dir
     rm -rf "$WINEPREFIX"
     "$WINE" wineboot -i >/dev/null 2>&1 || true
     "$WINESERVER" -w
+    # Wine's own TrueType faces (Tahoma and friends) are not found outside the prefix here.
+    cp -f /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     # Korean text: link Hangul glyphs to the fonts the Windows UI uses here.
     local link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
     for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" Arial; do
-      "$WINE" reg add "$link" /v "$face" /t REG_MULTI_SZ /d 'NanumGothic.ttf,NanumGothic' /f >/dev/null 2>&1
+      "$WINE" reg add "$link" /v "$face" /t REG_MULTI_SZ /d 'NanumGothic.ttf,NanumGothic\0NanumGothicBold.ttf,NanumGothic Bold' /f >/dev/null 2>&1
     done
     "$WINESERVER" -w
     touch "$WINEPREFIX/.zephrin-ready"

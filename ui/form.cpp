@@ -79,7 +79,7 @@ HFONT Form::FontHandle(const FontSpec& spec) {
     lf.lfUnderline = (spec.style & kUnderline) ? TRUE : FALSE;
     lf.lfStrikeOut = (spec.style & kStrikeOut) ? TRUE : FALSE;
     lf.lfCharSet = spec.charset;
-    lf.lfQuality = CLEARTYPE_QUALITY;
+    lf.lfQuality = ANTIALIASED_QUALITY;
     lstrcpynW(lf.lfFaceName, spec.name.c_str(), LF_FACESIZE);
     HFONT font = CreateFontIndirectW(&lf);
     fonts_[key].reset(font);
