@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include "harness.h"
+#include "loopback_server.h"
+#include "settings/program_key.h"
+
+using namespace zephrin;
+using namespace zephrin::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+// The test build's update server address.
+constexpr unsigned short kUpdatePort = ZEPHRIN_TEST_UPDATE_PORT;
+
+std::string Reply(const std::string& body) {
+    return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+class UpdateModeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramKey();
+        ASSERT_TRUE(CopyIntoBin(L"launch_probe.exe", L"ZephrinUpdate.exe"));
+        DeleteFileW(record().c_str());
+    }
+    void TearDown() override {
+        ResetProgramKey();
+        DeleteFileW(record().c_str());
+        DeleteFileW((BinFolder() + L"ZephrinUpdate.exe").c_str());
+    }
+    std::wstring record() const { return BinFolder() + L"ZephrinUpdate.exe.started"; }
+    bool UpdaterStarted() { return GetFileAttributesW(record().c_str()) != INVALID_FILE_ATTRIBUTES; }
+};
+
+}  // namespace
+
+TEST_F(UpdateModeTest, UpdateClosesTheRunningCopyThenAsks) {
+    LoopbackServer server(LoopbackServer::Reply(Reply("ORVANE|1")), kUpdatePort);
+    Program running;
+    HWND main = WaitForWindow(L"TZPMainForm", running.pid(), 30s);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
+
+    Program check(L"/checkupdate");
+    const auto box = WaitForMessageBox(check.pid(), 30s);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(running.WaitExit(10s), std::optional<DWORD>(0)) << "closed before the question";
+    EXPECT_EQ(box->owner, nullptr);
+    EXPECT_EQ(box->title, L"Zephrin - Make your internet connection faster");
+    EXPECT_EQ(box->text, L"An update for this software is available to download.\r\n\r\n"
+                         L"Do you want to download and install a new version of this software?");
+    EXPECT_TRUE(box->defaultButton == IDYES || box->defaultButton == 0);
+    for (HWND w : TopWindowsOf(check.pid())) {
+        wchar_t cls[64] = {};
+        GetClassNameW(w, cls, 64);
+        if (IsWindowVisible(w)) {
+            EXPECT_STREQ(cls, L"#32770") << "no window of its own";
+        }
+    }
+    AnswerMessageBox(*box, IDNO);
+    EXPECT_EQ(check.WaitExit(20s), std::optional<DWORD>(0));
+    Sleep(500);
+    EXPECT_FALSE(UpdaterStarted()) << "No starts nothing";
+    ASSERT_EQ(server.requests().size(), 1u);
+}
+
+TEST_F(UpdateModeTest, YesStartsTheUpdaterFromTheProgramFolder) {
+    LoopbackServer server(LoopbackServer::Reply(Reply("ORVANE|1")), kUpdatePort);
+    Program check(L"/CheckUpdate");
+    const auto box = WaitForMessageBox(check.pid(), 30s);
+    ASSERT_TRUE(box.has_value()) << "the question alone when no copy runs";
+    AnswerMessageBox(*box, IDYES);
+    EXPECT_EQ(check.WaitExit(20s), std::optional<DWORD>(0));
+    EXPECT_TRUE(WaitUntil([&] { return UpdaterStarted(); }, 15s));
+}
+
+TEST_F(UpdateModeTest, OtherResultsEndSilently) {
+    for (const std::string& reply : {Reply("ORVANE|0"), Reply("ORVANE|2"), Reply("no marker"),
+                                     std::string("HTTP/1.1 404 Not Found\r\nContent-Length: 8\r\n\r\nORVANE|1")}) {
+        LoopbackServer server(LoopbackServer::Reply(reply), kUpdatePort);
+        Program check(L"/checkupdate");
+        EXPECT_EQ(check.WaitExit(30s), std::optional<DWORD>(0)) << reply;
+        EXPECT_EQ(server.requests().size(), 1u);
+    }
+    Program offline(L"/checkupdate");  // nothing listens: the request fails
+    EXPECT_EQ(offline.WaitExit(30s), std::optional<DWORD>(0));
+    EXPECT_FALSE(UpdaterStarted());
+}
+
+TEST_F(UpdateModeTest, ScheduleStartsASecondCopyInTheCheckMode) {
+    LoopbackServer server(LoopbackServer::Reply(Reply("ORVANE|0")), kUpdatePort);
+    const int32_t now = static_cast<int32_t>(time(nullptr));  // any stamp 100 days back will do
+    WriteSz(kProgramRoot, kProgramKeyPath, L"UpdatedDate", std::to_wstring(now - 100 * 86400));
+    Program running;
+    HWND main = WaitForWindow(L"TZPMainForm", running.pid(), 30s);
+    ASSERT_NE(main, nullptr);
+    EXPECT_TRUE(WaitUntil([&] { return server.requests().size() == 1; }, 30s)) << "the second copy asked the server";
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(running.WaitExit(20s), std::optional<DWORD>(0));
+}
