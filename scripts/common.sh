@@ -32,8 +32,10 @@ ensure_prefix() {  # prefix-dir
     # Korean text: link Hangul glyphs to the fonts the Windows UI uses here.
     local link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
     for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" Arial; do
-      "$WINE" reg add "$link" /v "$face" /t REG_MULTI_SZ /d 'NanumGothic.ttf,NanumGothic\0NanumGothicBold.ttf,NanumGothic Bold' /f >/dev/null 2>&1
+      "$WINE" reg add "$link" /v "$face" /t REG_MULTI_SZ /d 'NanumGothic.ttf,NanumGothic' /f >/dev/null 2>&1
     done
+    # Bold Tahoma is a face of its own and needs its own link.
+    "$WINE" reg add "$link" /v "Tahoma Bold" /t REG_MULTI_SZ /d 'NanumGothicBold.ttf,NanumGothic Bold' /f >/dev/null 2>&1
     "$WINESERVER" -w
     touch "$WINEPREFIX/.zephrin-ready"
   fi
