@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <cstdio>
+#include <memory>
 #include <thread>
 
 #include "settings/program_key.h"
@@ -175,9 +176,9 @@ HWND WaitForWindow(const std::wstring& className, DWORD pid, std::chrono::millis
 }
 
 std::wstring WindowText(HWND wnd) {
-    wchar_t buf[2048] = {};
-    GetWindowTextW(wnd, buf, 2048);
-    return buf;
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(wnd)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(wnd, text.data(), static_cast<int>(text.size()))));
+    return text;
 }
 
 HWND FindChildByText(HWND parent, const std::wstring& className, const std::wstring& text) {
@@ -202,6 +203,9 @@ HWND FindChildByText(HWND parent, const std::wstring& className, const std::wstr
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, std::chrono::milliseconds timeout) {
     HWND box = WaitForWindow(L"#32770", pid, timeout);
     if (!box) return std::nullopt;
+    // The box exists before its buttons are set up; read it once it shows.
+    WaitUntil([&] { return IsWindowVisible(box) != FALSE; }, timeout);
+    Sleep(300);
     MessageBoxInfo info;
     info.window = box;
     info.title = WindowText(box);
@@ -244,6 +248,36 @@ std::wstring ReadTextFile(const std::wstring& path) {
     // launch_probe writes wide characters.
     out.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
     return out;
+}
+
+}  // namespace zephrin::test
+
+namespace zephrin::test {
+
+namespace {
+LRESULT CALLBACK TaskProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_APP) {
+        std::unique_ptr<std::function<void()>> task(reinterpret_cast<std::function<void()>*>(lp));
+        (*task)();
+        return 0;
+    }
+    return DefWindowProcW(w, msg, wp, lp);
+}
+HWND TaskWindow() {
+    static HWND window = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = TaskProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"ZephrinTestTasks";
+        RegisterClassW(&wc);
+        return CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    }();
+    return window;
+}
+}  // namespace
+
+void RunLater(std::function<void()> task) {
+    PostMessageW(TaskWindow(), WM_APP, 0, reinterpret_cast<LPARAM>(new std::function<void()>(std::move(task))));
 }
 
 }  // namespace zephrin::test

@@ -91,3 +91,8 @@ bool CopyIntoBin(const std::wstring& from, const std::wstring& to);
 std::wstring ReadTextFile(const std::wstring& path);
 
 }  // namespace zephrin::test
+
+namespace zephrin::test {
+// Runs `task` from this thread's message loop, after what is queued now.
+void RunLater(std::function<void()> task);
+}  // namespace zephrin::test

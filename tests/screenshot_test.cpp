@@ -91,7 +91,8 @@ protected:
     static void SetDpi(DWORD dpi) { WriteDword(HKEY_CURRENT_USER, L"\\Control Panel\\Desktop", L"LogPixels", dpi); }
 
     // Starts the program, waits until its window is painted, and saves it.
-    void Shoot(const std::wstring& language, const std::wstring& file, RECT* clientOut = nullptr) {
+    void Shoot(const std::wstring& language, const std::wstring& file, RECT* clientOut = nullptr,
+               const std::wstring& aboutFile = L"") {
         if (!language.empty()) WriteSz(kProgramRoot, kProgramKeyPath, L"Language", language);
         Program p;
         HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
@@ -101,6 +102,17 @@ protected:
         Sleep(1500);
         if (clientOut) GetClientRect(main, clientOut);
         EXPECT_TRUE(SaveWindowPng(main, ScreenshotPath(file)));
+        if (!aboutFile.empty()) {
+            // "About Zephrin" in the link list on the left opens the About window.
+            PostMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 255));
+            PostMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(20, 255));
+            HWND about = WaitForWindow(L"TZPAboutForm", p.pid(), 10s);
+            ASSERT_TRUE(WaitUntil([&] { return about && IsWindowVisible(about); }, 10s));
+            Sleep(1500);
+            EXPECT_TRUE(SaveWindowPng(about, ScreenshotPath(aboutFile)));
+            PostMessageW(about, WM_CLOSE, 0, 0);
+            EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, 10s));
+        }
         PostMessageW(main, WM_CLOSE, 0, 0);
         EXPECT_TRUE(p.WaitExit(20s).has_value());
     }
@@ -109,9 +121,9 @@ protected:
 }  // namespace
 
 TEST_F(Screenshots, MainWindowEnglishAndKorean) {
-    Shoot(L"", L"main-english-96dpi.png");
+    Shoot(L"", L"main-english-96dpi.png", nullptr, L"about-english-96dpi.png");
     UseDesktopFont(L"NanumGothic");
-    Shoot(L"korean", L"main-korean-96dpi.png");
+    Shoot(L"korean", L"main-korean-96dpi.png", nullptr, L"about-korean-96dpi.png");
 }
 
 TEST_F(Screenshots, MainWindowScalesWithTheDisplay) {

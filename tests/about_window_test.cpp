@@ -1,0 +1,191 @@
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <richedit.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "app/about_window.h"
+#include "app/main_window.h"
+#include "harness.h"
+#include "recording_actions.h"
+#include "settings/program_key.h"
+#include "shell/shell.h"
+#include "ui/application.h"
+#include "ui/captions.h"
+
+using namespace zephrin;
+using namespace zephrin::ui;
+using namespace zephrin::test;
+
+namespace {
+
+class AboutTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramKey();
+        actions = recorder.Make();
+        main = std::make_unique<MainWindow>(actions);
+        main->Create();
+        main->FormCreate();
+        about = std::make_unique<AboutWindow>(*main, actions);
+        about->Create();
+        main->SetSiblings(about.get(), nullptr);
+        main->Show();
+    }
+    void TearDown() override { ResetProgramKey(); }
+
+    // Shows the window modally and runs `inside` once it is up; `inside` must close it.
+    int ShowAndDo(std::function<void()> inside) {
+        about->onShow = [this, inside] {
+            about->FormShow();
+            RunLater(inside);
+        };
+        return about->ShowModal();
+    }
+
+    Recorder recorder;
+    Actions actions;
+    std::unique_ptr<MainWindow> main;
+    std::unique_ptr<AboutWindow> about;
+};
+
+}  // namespace
+
+TEST_F(AboutTest, VersionIsAppendedOnceAtEveryShowing) {
+    for (int i = 0; i < 2; ++i) {
+        ShowAndDo([this] { PostMessageW(about->closeButton()->Handle(), BM_CLICK, 0, 0); });
+        EXPECT_EQ(about->versionLabel()->caption(), L"Zephrin 7  (Version : 7.8.18.2014)");
+    }
+    EXPECT_EQ(about->Title(), L"About Zephrin");
+    EXPECT_EQ(about->Find(L"BannerLabel")->caption(), L"More information about this software");
+    EXPECT_EQ(about->FindAs<Memo>(L"LicensedMemo")->Text(), GetCaption(L"ZPAboutForm", L"LicensedMemo"));
+}
+
+TEST_F(AboutTest, FocusStartsOnCloseAndEnterCloses) {
+    HWND focused = nullptr;
+    const int result = ShowAndDo([&] {
+        focused = GetFocus();
+        PostMessageW(focused, WM_KEYDOWN, VK_RETURN, 0);
+        PostMessageW(focused, WM_KEYUP, VK_RETURN, 0);
+    });
+    EXPECT_EQ(focused, about->closeButton()->Handle());
+    EXPECT_EQ(result, IDOK);
+}
+
+TEST_F(AboutTest, EscapeDoesNotClose) {
+    bool stillVisible = false;
+    ShowAndDo([&] {
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageW(GetFocus(), WM_KEYUP, VK_ESCAPE, 0);
+        RunLater([&] {
+            stillVisible = about->Visible();
+            PostMessageW(about->closeButton()->Handle(), BM_CLICK, 0, 0);
+        });
+    });
+    EXPECT_TRUE(stillVisible);
+}
+
+TEST_F(AboutTest, HelpButtonAndF1OpenTheMainTopicWithoutSound) {
+    ShowAndDo([&] {
+        PostMessageW(about->Find(L"HelpButton")->Handle(), BM_CLICK, 0, 0);
+        RunLater([&] {
+            bool handled = false;
+            main->ApplicationEventsShortCut(VK_F1, handled);
+            PostMessageW(about->closeButton()->Handle(), BM_CLICK, 0, 0);
+        });
+    });
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"help:Zephrin.chm|/html/main.htm",
+                                                        L"help:Zephrin.chm|/html/main.htm"}));
+}
+
+TEST_F(AboutTest, LicenceLinkUnderlinesOnHoverAndOpensTheDocument) {
+    Component* link = about->Find(L"LicenseAgreementLabel");
+    EXPECT_EQ(link->cursor, CursorId::HandPoint);
+    EXPECT_EQ(link->font.color, static_cast<Color>(13395456));
+    const unsigned before = link->font.style;
+    link->onMouseEnter();
+    EXPECT_EQ(link->font.style, before | kUnderline);
+    link->onMouseLeave();
+    EXPECT_EQ(link->font.style, before);
+    link->onClick();
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"click", L"open:" + ProgramFolder() + L"License.rtf|"}));
+}
+
+TEST_F(AboutTest, KoreanTableWithTheVersionAppended) {
+    WriteSz(kProgramRoot, kProgramKeyPath, L"Language", L"korean");
+    ShowAndDo([this] { PostMessageW(about->closeButton()->Handle(), BM_CLICK, 0, 0); });
+    EXPECT_EQ(about->versionLabel()->caption(), L"Zephrin 7  (\uBC84\uC83C : 7.8.18.2014)");
+    EXPECT_EQ(about->Title(), L"Zephrin \uC815\uBCF4");
+    EXPECT_EQ(WindowText(about->closeButton()->Handle()), L"\uB2EB\uAE30(&C)");
+}
+
+TEST_F(AboutTest, LayoutAndFonts) {
+    if (about->Dpi() != 96) GTEST_SKIP();
+    RECT client;
+    GetClientRect(about->Handle(), &client);
+    EXPECT_EQ(client.right, 700);
+    EXPECT_EQ(client.bottom, 441);
+    const DWORD style = static_cast<DWORD>(GetWindowLongW(about->Handle(), GWL_STYLE));
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    HWND memo = about->Find(L"LicensedMemo")->Handle();
+    EXPECT_TRUE(GetWindowLongW(memo, GWL_STYLE) & ES_READONLY);
+    EXPECT_TRUE(GetWindowLongW(memo, GWL_STYLE) & WS_VSCROLL);
+    ShowAndDo([this] { PostMessageW(about->closeButton()->Handle(), BM_CLICK, 0, 0); });
+    EXPECT_EQ(about->Find(L"BannerLabel")->font.sizePt, 12) << "larger than the window font: kept";
+    EXPECT_EQ(about->Find(L"LicenseAgreementLabel")->font.sizePt, std::max(8, about->font.sizePt));
+}
+
+// ---- The documents beside the program ---------------------------------------
+
+// The compiled file's directory lists each entry as a length byte and its name,
+// and the window type's name lies in the uncompressed #STRINGS section.
+TEST(Documents, HelpFileHoldsTheMainTopicAndTheHelpWindow) {
+    std::ifstream in(Narrow(ProgramFolder() + L"Zephrin.chm"), std::ios::binary);
+    const std::string chm{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_GT(chm.size(), 1000u);
+    EXPECT_EQ(chm.compare(0, 4, "ITSF"), 0);
+    EXPECT_NE(chm.find("PMGL"), std::string::npos);
+    auto listed = [&](const std::string& name) {
+        return chm.find(std::string(1, static_cast<char>(name.size())) + name) != std::string::npos;
+    };
+    EXPECT_TRUE(listed("/html/main.htm"));
+    for (const char* page : {"/html/settings.htm", "/html/connections.htm", "/html/restore.htm", "/html/updates.htm",
+                             "/html/support.htm", "/#WINDOWS", "/#STRINGS", "/#SYSTEM"})
+        EXPECT_TRUE(listed(page)) << page;
+    EXPECT_FALSE(listed("/html/nothing.htm"));
+    EXPECT_NE(chm.find(std::string("HelpWindow\0", 11)), std::string::npos);
+}
+
+namespace {
+DWORD CALLBACK StreamFromString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
+    auto* s = reinterpret_cast<std::pair<std::string, size_t>*>(cookie);
+    const size_t n = std::min(static_cast<size_t>(size), s->first.size() - s->second);
+    memcpy(buffer, s->first.data() + s->second, n);
+    s->second += n;
+    *done = static_cast<LONG>(n);
+    return 0;
+}
+}  // namespace
+
+TEST(Documents, LicenceIsRichText) {
+    std::ifstream in(Narrow(L"") + std::string(ZEPHRIN_SOURCE_DIR) + "/resources/License.rtf", std::ios::binary);
+    std::pair<std::string, size_t> source{std::string(std::istreambuf_iterator<char>(in), {}), 0};
+    ASSERT_EQ(source.first.rfind("{\\rtf1", 0), 0u);
+    EXPECT_NE(GetFileAttributesW((ProgramFolder() + L"License.rtf").c_str()), INVALID_FILE_ATTRIBUTES);
+    HMODULE riched = LoadLibraryW(L"riched20.dll");
+    ASSERT_NE(riched, nullptr);
+    HWND edit = CreateWindowExW(0, RICHEDIT_CLASSW, L"", ES_MULTILINE, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(edit, nullptr);
+    EDITSTREAM es{reinterpret_cast<DWORD_PTR>(&source), 0, &StreamFromString};
+    SendMessageW(edit, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
+    EXPECT_EQ(es.dwError, 0u);
+    const std::wstring text = WindowText(edit);
+    EXPECT_EQ(text.rfind(L"Zephrin End-User License Agreement", 0), 0u) << Narrow(text.substr(0, 80));
+    EXPECT_EQ(text.find(L"\\rtf"), std::wstring::npos) << "read as RTF, not as plain text";
+    EXPECT_NE(text.find(L"Copyright \u00A9 2014 ORVANE"), std::wstring::npos);
+    DestroyWindow(edit);
+}
