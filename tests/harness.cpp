@@ -1,5 +1,8 @@
 #include "harness.h"
 
+#include <objbase.h>
+#include <wincodec.h>
+
 #include <cstdio>
 #include <memory>
 #include <thread>
@@ -278,6 +281,58 @@ HWND TaskWindow() {
 
 void RunLater(std::function<void()> task) {
     PostMessageW(TaskWindow(), WM_APP, 0, reinterpret_cast<LPARAM>(new std::function<void()>(std::move(task))));
+}
+
+}  // namespace zephrin::test
+
+namespace zephrin::test {
+
+namespace {
+// The build's screenshot folder, as the Windows side sees the host's file system.
+std::wstring ScreenshotPath(const std::wstring& name) {
+    std::wstring dir = L"Z:";
+    for (const char* c = ZEPHRIN_SCREENSHOT_DIR; *c; ++c) dir += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    return dir + L"\\" + name;
+}
+}  // namespace
+
+bool SaveScreenPng(const RECT& r, const std::wstring& fileName) {
+    const std::wstring path = ScreenshotPath(fileName);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    WindowDC screen(nullptr);
+    BITMAPINFO bmi{};
+    bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    UniqueBitmap dib(CreateDIBSection(screen.get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    UniqueDC mem(CreateCompatibleDC(screen.get()));
+    {
+        SelectScope select(mem.get(), dib.get());
+        BitBlt(mem.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
+    }
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IWICImagingFactory* factory = nullptr;
+    IWICStream* stream = nullptr;
+    IWICBitmapEncoder* encoder = nullptr;
+    IWICBitmapFrameEncode* frame = nullptr;
+    bool ok = SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                         IID_IWICImagingFactory, reinterpret_cast<void**>(&factory))) &&
+              SUCCEEDED(factory->CreateStream(&stream)) &&
+              SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE)) &&
+              SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) &&
+              SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
+              SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr)) && SUCCEEDED(frame->Initialize(nullptr)) &&
+              SUCCEEDED(frame->SetSize(w, h));
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
+    ok = ok && SUCCEEDED(frame->SetPixelFormat(&format)) &&
+         SUCCEEDED(frame->WritePixels(h, w * 4, w * h * 4, static_cast<BYTE*>(bits))) &&
+         SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+    if (frame) frame->Release();
+    if (encoder) encoder->Release();
+    if (stream) stream->Release();
+    if (factory) factory->Release();
+    CoUninitialize();
+    return ok;
 }
 
 }  // namespace zephrin::test

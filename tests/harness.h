@@ -96,3 +96,8 @@ namespace zephrin::test {
 // Runs `task` from this thread's message loop, after what is queued now.
 void RunLater(std::function<void()> task);
 }  // namespace zephrin::test
+
+namespace zephrin::test {
+// Saves what the screen shows in a rectangle as a PNG in the build's screenshot folder.
+bool SaveScreenPng(const RECT& screenRect, const std::wstring& fileName);
+}  // namespace zephrin::test

@@ -1,5 +1,7 @@
 #include "ui/application.h"
 
+#include "ui/hints.h"
+
 namespace zephrin::ui {
 
 Application& Application::Instance() {
@@ -23,6 +25,11 @@ void Application::Dispatch(MSG& msg) {
             onShortCut(msg);
         } catch (...) {
         }
+    }
+    // Windowed controls with a hint: their container never sees the pointer over them.
+    if (msg.message == WM_MOUSEMOVE) {
+        Component* c = ComponentOfWindow(msg.hwnd);
+        if (c && !dynamic_cast<Container*>(c)) HintLayer::Instance().PointerOver(c);
     }
     // Tab, Enter and accelerators work in every top-level window of ours.
     HWND top = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;

@@ -1,9 +1,14 @@
 #include <windowsx.h>
 
 #include "ui/application.h"
+#include "ui/hints.h"
 #include "ui/toolkit.h"
 
 namespace zephrin::ui {
+
+Component* ComponentOfWindow(HWND window) {
+    return window ? static_cast<Component*>(GetPropW(window, kComponentProperty)) : nullptr;
+}
 
 COLORREF ResolveColor(Color c) {
     if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFF));
@@ -11,6 +16,12 @@ COLORREF ResolveColor(Color c) {
 }
 
 // ---- Component -------------------------------------------------------------
+
+Component::~Component() { HintLayer::Instance().Forget(this); }
+
+Control::~Control() {
+    if (window_) RemovePropW(window_.get(), kComponentProperty);
+}
 
 FontSpec Component::EffectiveFont() const {
     if (!parentFont || !parent_) return font;
@@ -110,12 +121,14 @@ bool Container::HandleContainerMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp,
             tracking_ = TrackMouseEvent(&tme) != FALSE;
         }
         SetHovered(HitTest(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}));
+        HintLayer::Instance().PointerOver(hovered_);
         result = 0;
         return true;
     }
     case WM_MOUSELEAVE:
         tracking_ = false;
         SetHovered(nullptr);
+        HintLayer::Instance().PointerOver(nullptr);
         result = 0;
         return true;
     case WM_LBUTTONDOWN:
@@ -271,6 +284,7 @@ HWND Control::CreateChild(const wchar_t* className, DWORD style, DWORD exStyle) 
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                                   Application::Instance().instance(), nullptr));
     if (window_) {
+        SetPropW(window_.get(), kComponentProperty, static_cast<Component*>(this));
         SendMessageW(window_.get(), WM_SETFONT,
                      reinterpret_cast<WPARAM>(form()->FontHandle(EffectiveFont())), FALSE);
     }
@@ -380,6 +394,7 @@ void ImageCombo::Realize() {
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                                   Application::Instance().instance(), nullptr));
     if (!window_) return;
+    SetPropW(window_.get(), kComponentProperty, static_cast<Component*>(this));
     SendMessageW(window_.get(), WM_SETFONT,
                  reinterpret_cast<WPARAM>(form()->FontHandle(EffectiveFont())), FALSE);
     if (images_) SendMessageW(window_.get(), CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_->Get()));

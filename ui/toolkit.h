@@ -60,10 +60,15 @@ struct DesignRect {
     int left = 0, top = 0, width = 0, height = 0;
 };
 
+// The component behind a child window of ours, or null.
+inline const wchar_t kComponentProperty[] = L"ZephrinComponent";
+class Component;
+Component* ComponentOfWindow(HWND window);
+
 class Component {
 public:
     Component(Kind kind, std::wstring name) : kind_(kind), name_(std::move(name)) {}
-    virtual ~Component() = default;
+    virtual ~Component();
     Component(const Component&) = delete;
     Component& operator=(const Component&) = delete;
 
@@ -84,6 +89,7 @@ public:
 
     DesignRect bounds;
     CursorId cursor = CursorId::Default;
+    std::wstring hint;  // shown up to the first "|"; none when empty
     int tabOrder = 0;
     std::function<void()> onClick;
     std::function<void()> onMouseEnter;
@@ -190,6 +196,7 @@ private:
 class Control : public Component {
 public:
     using Component::Component;
+    ~Control() override;
     HWND Handle() const override { return window_.get(); }
     bool HasFont() const override { return true; }
     void FontsChanged() override;
