@@ -10,7 +10,7 @@
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "harness.h"
-#include "recording_actions.h"
+#include "program_windows.h"
 #include "settings/program_key.h"
 #include "shell/shell.h"
 #include "ui/application.h"
@@ -22,17 +22,11 @@ using namespace zephrin::test;
 
 namespace {
 
-class AboutTest : public ::testing::Test {
+class AboutTest : public ::testing::Test, protected ProgramWindows {
 protected:
     void SetUp() override {
         ResetProgramKey();
-        actions = recorder.Make();
-        main = std::make_unique<MainWindow>(actions);
-        main->Create();
-        main->FormCreate();
-        about = std::make_unique<AboutWindow>(*main, actions);
-        about->Create();
-        main->SetSiblings(about.get(), nullptr);
+        Open();
         main->Show();
     }
     void TearDown() override { ResetProgramKey(); }
@@ -45,11 +39,6 @@ protected:
         };
         return about->ShowModal();
     }
-
-    Recorder recorder;
-    Actions actions;
-    std::unique_ptr<MainWindow> main;
-    std::unique_ptr<AboutWindow> about;
 };
 
 }  // namespace

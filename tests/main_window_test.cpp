@@ -3,7 +3,7 @@
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "harness.h"
-#include "recording_actions.h"
+#include "program_windows.h"
 #include "settings/program_key.h"
 #include "settings/timestamps.h"
 #include "shell/shell.h"
@@ -16,31 +16,13 @@ using namespace zephrin::test;
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test, protected ProgramWindows {
 protected:
     void SetUp() override { ResetProgramKey(); }
     void TearDown() override { ResetProgramKey(); }
-
-    void Open() {
-        actions = recorder.Make();
-        main = std::make_unique<MainWindow>(actions);
-        main->Create();
-        main->FormCreate();
-        about = std::make_unique<AboutWindow>(*main, actions);
-        about->Create();
-        settings = std::make_unique<SettingsWindow>(*main);
-        settings->Create();
-        main->SetSiblings(about.get(), settings.get());
-    }
     void Dword(const wchar_t* name, DWORD v) { WriteDword(kProgramRoot, kProgramKeyPath, name, v); }
     void Sz(const wchar_t* name, const std::wstring& v) { WriteSz(kProgramRoot, kProgramKeyPath, name, v); }
     std::wstring Caption(const wchar_t* name) { return main->Find(name)->caption(); }
-
-    Recorder recorder;
-    Actions actions;
-    std::unique_ptr<MainWindow> main;
-    std::unique_ptr<AboutWindow> about;
-    std::unique_ptr<SettingsWindow> settings;
 };
 
 }  // namespace

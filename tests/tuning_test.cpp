@@ -3,7 +3,7 @@
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "harness.h"
-#include "recording_actions.h"
+#include "program_windows.h"
 #include "settings/custom_registry.h"
 #include "settings/program_key.h"
 #include "tuning/operations.h"
@@ -187,7 +187,7 @@ std::string Describe(const Snapshot& s) {
     return out;
 }
 
-class TuningTest : public ::testing::Test {
+class TuningTest : public ::testing::Test, protected ProgramWindows {
 protected:
     void SetUp() override {
         ResetProgramKey();
@@ -215,13 +215,7 @@ protected:
         WriteDword(HKEY_LOCAL_MACHINE, kPschedPolicyKey.path, L"NonBestEffortLimit", 20);
     }
     void Open(int row, int speed) {
-        actions = recorder.Make();
-        main = std::make_unique<MainWindow>(actions);
-        main->Create();
-        main->FormCreate();
-        settings = std::make_unique<SettingsWindow>(*main);
-        settings->Create();
-        main->SetSiblings(nullptr, settings.get());
+        ProgramWindows::Open();
         main->Show();
         main->modemCombo()->SetSelected(row);
         main->speedTrackBar()->SetPosition(speed);
@@ -230,18 +224,16 @@ protected:
         return ReadDwordValue(place.root, place.path, name).value_or(0xDEADBEEF);
     }
     std::optional<DWORD> Prog(const wchar_t* name) { return ReadDwordValue(kProgramRoot, kProgramKeyPath, name); }
-
-    Recorder recorder;
-    Actions actions;
-    std::unique_ptr<MainWindow> main;
-    std::unique_ptr<SettingsWindow> settings;
 };
 
 }  // namespace
 
 TEST_F(TuningTest, FirstOptimizationWritesEverythingAndAsks) {
     Open(0, 1);
+    const auto start = std::chrono::steady_clock::now();
     OptimizeOperation(*main, *settings);
+    RecordProperty("optimization_ms", static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                           std::chrono::steady_clock::now() - start).count()));
     EXPECT_EQ(Prog(L"InternetType"), std::optional<DWORD>(0));
     EXPECT_EQ(Prog(L"SpeedSetting"), std::optional<DWORD>(1));
     EXPECT_EQ(Prog(L"Restore"), std::optional<DWORD>(1));

@@ -68,19 +68,19 @@ std::wstring Form::Title() const {
     return buf;
 }
 
-HFONT Form::FontHandle(const FontSpec& spec) {
-    const std::wstring key = FontKey(spec);
+HFONT Form::FontHandle(const FontSpec& wanted) {
+    const std::wstring key = FontKey(wanted);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.get();
     LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(spec.sizePt, dpi_, 72);
-    lf.lfWeight = (spec.style & kBold) ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = (spec.style & kItalic) ? TRUE : FALSE;
-    lf.lfUnderline = (spec.style & kUnderline) ? TRUE : FALSE;
-    lf.lfStrikeOut = (spec.style & kStrikeOut) ? TRUE : FALSE;
-    lf.lfCharSet = spec.charset;
+    lf.lfHeight = -MulDiv(wanted.sizePt, dpi_, 72);
+    lf.lfWeight = (wanted.style & kBold) ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = (wanted.style & kItalic) ? TRUE : FALSE;
+    lf.lfUnderline = (wanted.style & kUnderline) ? TRUE : FALSE;
+    lf.lfStrikeOut = (wanted.style & kStrikeOut) ? TRUE : FALSE;
+    lf.lfCharSet = wanted.charset;
     lf.lfQuality = ANTIALIASED_QUALITY;
-    lstrcpynW(lf.lfFaceName, spec.name.c_str(), LF_FACESIZE);
+    lstrcpynW(lf.lfFaceName, wanted.name.c_str(), LF_FACESIZE);
     HFONT font = CreateFontIndirectW(&lf);
     fonts_[key].reset(font);
     return font;

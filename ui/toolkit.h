@@ -359,7 +359,7 @@ public:
     std::wstring Title() const;
     int Dpi() const { return dpi_; }
     int Scale(int v) const { return MulDiv(v, dpi_, 96); }
-    HFONT FontHandle(const FontSpec& spec);
+    HFONT FontHandle(const FontSpec& wanted);
     // Re-applies fonts to every component after the form's or a component's font changed.
     void FontsChanged();
 
