@@ -58,6 +58,7 @@ TEST(WindowsVersion, DetectedUnderEmulatedVersions) {
             return combo != nullptr;
         }, 10s));
         const int row = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
+        RecordProperty(Narrow(c.version), row);
         if (c.row == -2)
             EXPECT_TRUE(row == 1 || row == 5) << "win7 gave row " << row;
         else

@@ -136,6 +136,9 @@ HWND CreateTooltipWindow(POINT p, const std::wstring& text) {
     if (!tip) return nullptr;
     SetWindowPos(tip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
     HWND under = WindowFromPoint(p);
+    // The tooltip subclasses that window; another program's window is not ours to subclass.
+    DWORD owner = 0;
+    if (under && (GetWindowThreadProcessId(under, &owner), owner != GetCurrentProcessId())) under = nullptr;
     RECT monitor{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                  GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
                  GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
