@@ -79,7 +79,7 @@ HFONT Form::FontHandle(const FontSpec& wanted) {
     lf.lfUnderline = (wanted.style & kUnderline) ? TRUE : FALSE;
     lf.lfStrikeOut = (wanted.style & kStrikeOut) ? TRUE : FALSE;
     lf.lfCharSet = wanted.charset;
-    lf.lfQuality = ANTIALIASED_QUALITY;
+    lf.lfQuality = DEFAULT_QUALITY;
     lstrcpynW(lf.lfFaceName, wanted.name.c_str(), LF_FACESIZE);
     HFONT font = CreateFontIndirectW(&lf);
     fonts_[key].reset(font);
