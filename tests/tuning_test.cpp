@@ -472,3 +472,66 @@ TEST_F(TuningEndToEnd, ClosingTheWindowMidStepStopsCleanly) {
     EXPECT_TRUE(TakeSnapshot() == originals) << "no system value changed";
     EXPECT_FALSE(Prog(L"Restore").has_value()) << "no backup is claimed";
 }
+
+TEST_F(TuningEndToEnd, KilledDuringThePacedStepsLosesNothing) {
+    SeedOriginals();
+    const Snapshot originals = TakeSnapshot();
+    SetEnvironmentVariableW(L"ZEPHRIN_PACING_PAUSE_MS", L"150");
+    auto startSlow = [] { return std::make_unique<Program>(); };
+    // An optimization killed mid-step: nothing changed, nothing claimed.
+    {
+        auto p = startSlow();
+        HWND main = StartAndWait(*p);
+        ASSERT_NE(main, nullptr);
+        PostMessageW(FindChildByText(main, L"Button", L"&Optimize now"), BM_CLICK, 0, 0);
+        HWND progress = WaitForWindow(L"TZPSettingsForm", p->pid(), 10s);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(progress) != FALSE; }, 10s));
+        p->Kill();
+    }
+    EXPECT_TRUE(TakeSnapshot() == originals);
+    EXPECT_FALSE(Prog(L"Restore").has_value());
+    // A full optimization, then a restore killed mid-step: the backup and its flag stay.
+    {
+        auto p = startSlow();
+        HWND main = StartAndWait(*p);
+        PostMessageW(FindChildByText(main, L"Button", L"&Optimize now"), BM_CLICK, 0, 0);
+        auto box = WaitForMessageBox(p->pid(), 60s);
+        ASSERT_TRUE(box.has_value());
+        AnswerMessageBox(*box, IDNO);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box->window); }, 10s));
+        HWND restore = FindChildByText(main, L"Button", L"&Restore");
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(restore) && IsWindowEnabled(main); }, 10s));
+        PostMessageW(restore, BM_CLICK, 0, 0);
+        box = WaitForMessageBox(p->pid(), 10s);
+        ASSERT_TRUE(box.has_value());
+        EXPECT_EQ(box->defaultButton, IDOK) << "the confirmation";
+        AnswerMessageBox(*box, IDOK);
+        HWND progress = WaitForWindow(L"TZPSettingsForm", p->pid(), 10s);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(progress) != FALSE; }, 10s));
+        p->Kill();
+    }
+    EXPECT_EQ(Prog(L"Restore"), std::optional<DWORD>(1));
+    // The next start offers Restore again, and it finishes the job.
+    SetEnvironmentVariableW(L"ZEPHRIN_PACING_PAUSE_MS", nullptr);
+    {
+        Program p;
+        HWND main = StartAndWait(p);
+        HWND restore = FindChildByText(main, L"Button", L"&Restore");
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(restore) != FALSE; }, 10s));
+        PostMessageW(restore, BM_CLICK, 0, 0);
+        auto box = WaitForMessageBox(p.pid(), 10s);
+        ASSERT_TRUE(box.has_value());
+        AnswerMessageBox(*box, IDOK);
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box->window); }, 10s));
+        ASSERT_TRUE(WaitUntil([&] {
+            box = WaitForMessageBox(p.pid(), 1s);
+            return box && box->defaultButton == IDNO;
+        }, 60s));
+        AnswerMessageBox(*box, IDNO);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 10s));
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
+    }
+    EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+    EXPECT_FALSE(Prog(L"Restore").has_value());
+}
