@@ -32,7 +32,6 @@ public:
     bool ProcessPending();
     // The main loop: runs until WM_QUIT.
     void Run();
-    bool terminated() const { return terminated_; }
 
 private:
     Application() = default;

@@ -23,7 +23,6 @@ public:
     void ReleaseTooltip();
 
     HWND tooltip() const { return tooltip_; }
-    const ui::HintEvent& savedOnHint() const { return savedOnHint_; }
 
 private:
     static void ApplicationHintChanged(void* self);

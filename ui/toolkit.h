@@ -378,7 +378,6 @@ public:
     std::function<void()> onShow;
     // Main windows end the message loop when closed; others only hide.
     bool quitOnClose = false;
-    bool closed() const { return closed_; }
 
 protected:
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
