@@ -7,6 +7,7 @@
 #include "system/windows_version.h"
 #include "tuning/operations.h"
 #include "tuning/settings_window.h"
+#include "ui/captions.h"
 #include "ui/system_font.h"
 #include "update/update_check.h"
 
@@ -23,13 +24,6 @@ FontSpec TahomaFont(int sizePt, unsigned style, Color color) {
     f.style = style;
     f.color = color;
     return f;
-}
-
-std::wstring TrimControls(const std::wstring& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && s[b] <= 32) ++b;
-    while (e > b && s[e - 1] <= 32) --e;
-    return s.substr(b, e - b);
 }
 
 }  // namespace
@@ -276,12 +270,12 @@ void MainWindow::ApplicationEventsShortCut(UINT keyCode, bool& /*handled*/) {
 }
 
 void MainWindow::NavButtonMouseEnter(Component* sender) {
-    const std::wstring suffix = TrimControls(sender->name().substr(9));
+    const std::wstring suffix = TrimControlChars(sender->name().substr(9));
     if (Component* target = Find(L"NavStatic" + suffix)) target->SetFontStyle(target->font.style | kUnderline);
 }
 
 void MainWindow::NavButtonMouseLeave(Component* sender) {
-    const std::wstring suffix = TrimControls(sender->name().substr(9));
+    const std::wstring suffix = TrimControlChars(sender->name().substr(9));
     if (Component* target = Find(L"NavStatic" + suffix)) target->SetFontStyle(target->font.style & ~kUnderline);
 }
 

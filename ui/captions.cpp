@@ -17,6 +17,13 @@ std::wstring AsciiLower(std::wstring text) {
     return text;
 }
 
+std::wstring TrimControlChars(const std::wstring& text) {
+    size_t b = 0, e = text.size();
+    while (b < e && text[b] <= 32) ++b;
+    while (e > b && text[e - 1] <= 32) --e;
+    return text.substr(b, e - b);
+}
+
 SplitLine SplitCaptionLine(const std::wstring& line) {
     SplitLine out;
     const size_t n = line.size();

@@ -33,5 +33,7 @@ void ApplyCaptions(Form& form);
 std::wstring GetCaption(const std::wstring& window, const std::wstring& key);
 
 std::wstring AsciiLower(std::wstring text);
+// Without blanks and control characters (codes 0 to 32) at either end.
+std::wstring TrimControlChars(const std::wstring& text);
 
 }  // namespace zephrin::ui

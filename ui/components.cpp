@@ -283,12 +283,14 @@ HWND Control::CreateChild(const wchar_t* className, DWORD style, DWORD exStyle) 
                                   r.right - r.left, r.bottom - r.top, parent()->ContainerHandle(),
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                                   Application::Instance().instance(), nullptr));
-    if (window_) {
-        SetPropW(window_.get(), kComponentProperty, static_cast<Component*>(this));
-        SendMessageW(window_.get(), WM_SETFONT,
-                     reinterpret_cast<WPARAM>(form()->FontHandle(EffectiveFont())), FALSE);
-    }
+    if (window_) AttachWindow();
     return window_.get();
+}
+
+void Control::AttachWindow() {
+    SetPropW(window_.get(), kComponentProperty, static_cast<Component*>(this));
+    SendMessageW(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(form()->FontHandle(EffectiveFont())),
+                 FALSE);
 }
 
 void Control::FontsChanged() {
@@ -394,9 +396,7 @@ void ImageCombo::Realize() {
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                                   Application::Instance().instance(), nullptr));
     if (!window_) return;
-    SetPropW(window_.get(), kComponentProperty, static_cast<Component*>(this));
-    SendMessageW(window_.get(), WM_SETFONT,
-                 reinterpret_cast<WPARAM>(form()->FontHandle(EffectiveFont())), FALSE);
+    AttachWindow();
     if (images_) SendMessageW(window_.get(), CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_->Get()));
     int index = 0;
     for (const Row& row : rows_) {

@@ -7,6 +7,7 @@
 
 #include "settings/handles.h"
 #include "ui/application.h"
+#include "ui/captions.h"
 
 namespace zephrin {
 namespace {
@@ -65,11 +66,8 @@ void THintWindowFix::ReleaseTooltip() {
 
 void THintWindowFix::ApplicationHintChanged(void* self) {
     try {
-        std::wstring text = ui::ShortHint(ui::HintLayer::Instance().hint());
-        size_t b = 0, e = text.size();
-        while (b < e && text[b] <= 32) ++b;
-        while (e > b && text[e - 1] <= 32) --e;
-        if (b == e) static_cast<THintWindowFix*>(self)->ReleaseTooltip();
+        if (ui::TrimControlChars(ui::ShortHint(ui::HintLayer::Instance().hint())).empty())
+            static_cast<THintWindowFix*>(self)->ReleaseTooltip();
     } catch (...) {
     }
 }

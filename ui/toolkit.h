@@ -206,6 +206,8 @@ public:
 
 protected:
     HWND CreateChild(const wchar_t* className, DWORD style, DWORD exStyle = 0);
+    // Marks a freshly made child window as this component's and gives it the font.
+    void AttachWindow();
     UniqueWindow window_;
 };
 

@@ -13,10 +13,7 @@ namespace zephrin {
 
 int FindUpdateMarker(const std::wstring& replyText) {
     try {
-        size_t b = 0, e = replyText.size();
-        while (b < e && replyText[b] <= 32) ++b;
-        while (e > b && replyText[e - 1] <= 32) --e;
-        const std::wstring text = replyText.substr(b, e - b);
+        const std::wstring text = ui::TrimControlChars(replyText);
         if (text.find(L"ORVANE|0") != std::wstring::npos) return 0;
         if (text.find(L"ORVANE|1") != std::wstring::npos) return 1;
         if (text.find(L"ORVANE|2") != std::wstring::npos) return 2;
