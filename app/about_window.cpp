@@ -1,15 +1,17 @@
 #include "app/about_window.h"
 
+#include "app/captions.h"
 #include "app/main_window.h"
-#include "shell/shell.h"
-#include "ui/system_font.h"
+#include "app/window_names.h"
+#include "platform/identity.h"
+#include "platform/shell.h"
 
 namespace zephrin {
 
 using namespace ui;
 
 AboutWindow::AboutWindow(MainWindow& main, Actions& actions)
-    : Form(FormArgs{L"ZPAboutForm", L"TZPAboutForm", 700, 441, BorderKind::Dialog,
+    : Form(FormArgs{kAboutFormName, kAboutFormClass, 700, 441, BorderKind::Dialog,
                     Placement::OwnerCenter, kButtonFace, false, &main}),
       main_(main),
       actions_(actions) {
@@ -49,8 +51,8 @@ AboutWindow::AboutWindow(MainWindow& main, Actions& actions)
     license->font = tahoma(8, 0, RGB(0, 102, 204));
     license->cursor = CursorId::HandPoint;
     license->onClick = [this] { LicenseAgreementLabelClick(); };
-    license->onMouseEnter = [this, license] { LicenseAgreementLabelMouseEnter(license); };
-    license->onMouseLeave = [this, license] { LicenseAgreementLabelMouseLeave(license); };
+    license->onMouseEnter = [license] { license->SetFontStyle(license->font.style | kUnderline); };
+    license->onMouseLeave = [license] { license->SetFontStyle(license->font.style & ~kUnderline); };
     Label* warning = Add<Label>(panel, L"CopyrightWarningLabel");
     warning->bounds = {72, 302, 556, 70};
     warning->autoSize = false;
@@ -69,30 +71,16 @@ AboutWindow::AboutWindow(MainWindow& main, Actions& actions)
 }
 
 void AboutWindow::FormShow() {
-    try {
-        PrepareWindow(*this);
-        versionLabel_->SetCaption(versionLabel_->caption() + kVersionText + L")");
-        if (closeButton_->Handle()) SetFocus(closeButton_->Handle());
-    } catch (...) {
-    }
+    PrepareWindow(*this);
+    versionLabel_->SetCaption(versionLabel_->caption() + kProductVersion + L")");
+    if (closeButton_->Handle()) SetFocus(closeButton_->Handle());
 }
 
-void AboutWindow::HelpButtonClick() {
-    bool handled = false;
-    main_.ApplicationEventsShortCut(VK_F1, handled);
-}
+void AboutWindow::HelpButtonClick() { main_.ShowHelp(); }
 
 void AboutWindow::LicenseAgreementLabelClick() {
     actions_.playClick();
     actions_.open(ProgramFolder() + kLicenseFile, L"");
-}
-
-void AboutWindow::LicenseAgreementLabelMouseEnter(Component* sender) {
-    sender->SetFontStyle(sender->font.style | kUnderline);
-}
-
-void AboutWindow::LicenseAgreementLabelMouseLeave(Component* sender) {
-    sender->SetFontStyle(sender->font.style & ~kUnderline);
 }
 
 }  // namespace zephrin

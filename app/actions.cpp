@@ -1,17 +1,21 @@
 #include "app/actions.h"
 
-#include "shell/shell.h"
-#include "tuning/restart.h"
+#include <memory>
+
+#include "platform/restart.h"
+#include "platform/shell.h"
 
 namespace zephrin {
 
-Actions Actions::Real() {
+Actions Actions::Real(HWND launchOwner) {
     Actions a;
+    // The help library stays loaded from the first request to the end of the run.
+    auto viewer = std::make_shared<HelpViewer>();
     a.playClick = [] { PlayClickSound(); };
-    a.openUrl = [](const std::wstring& url) { ShellOpenURL(url); };
-    a.open = [](const std::wstring& f, const std::wstring& p) { ShellOpen(f, p); };
-    a.openNoOwner = [](const std::wstring& f, const std::wstring& p) { ShellOpenNoOwner(f, p); };
-    a.showHelp = [](const std::wstring& f, const std::wstring& t) { ShowHelpTopic(f, t); };
+    a.openUrl = [launchOwner](const std::wstring& url) { ShellOpenURL(launchOwner, url); };
+    a.open = [launchOwner](const std::wstring& f, const std::wstring& p) { ShellOpen(launchOwner, f, p); };
+    a.openNoOwner = [](const std::wstring& f, const std::wstring& p) { ShellOpen(nullptr, f, p); };
+    a.showHelp = [viewer](const std::wstring& f, const std::wstring& t) { viewer->ShowTopic(f, t); };
     a.messageBox = [](HWND owner, const std::wstring& text, const std::wstring& title, UINT style) {
         return MessageBoxW(owner, text.c_str(), title.c_str(), style);
     };

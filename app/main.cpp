@@ -8,6 +8,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
                                              ICC_USEREX_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    zephrin::RunProgram(GetCommandLineW());
+    try {
+        zephrin::RunProgram(GetCommandLineW());
+    } catch (...) {
+        // Start-up that fails ends the program quietly, as a closed window would.
+    }
     return 0;
 }

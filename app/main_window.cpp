@@ -1,15 +1,16 @@
 #include "app/main_window.h"
 
 #include "app/about_window.h"
-#include "settings/program_key.h"
-#include "settings/timestamps.h"
-#include "shell/shell.h"
-#include "system/windows_version.h"
-#include "tuning/operations.h"
-#include "tuning/settings_window.h"
-#include "ui/captions.h"
-#include "ui/system_font.h"
-#include "update/update_check.h"
+#include "app/captions.h"
+#include "app/progress_window.h"
+#include "app/tuning_flows.h"
+#include "app/update_flows.h"
+#include "app/window_names.h"
+#include "platform/identity.h"
+#include "platform/program_key.h"
+#include "platform/shell.h"
+#include "platform/timestamps.h"
+#include "platform/windows_version.h"
 
 namespace zephrin {
 
@@ -29,7 +30,7 @@ FontSpec TahomaFont(int sizePt, unsigned style, Color color) {
 }  // namespace
 
 MainWindow::MainWindow(Actions& actions)
-    : Form(FormArgs{L"ZPMainForm", L"TZPMainForm", 764, 500, BorderKind::MainWindow,
+    : Form(FormArgs{kMainFormName, kMainFormClass, 764, 500, BorderKind::MainWindow,
                     Placement::ScreenCenter, kButtonFace, false, nullptr}),
       actions_(actions) {
     quitOnClose = true;
@@ -57,7 +58,7 @@ void MainWindow::Build() {
                              {L"LinkLabel6", 195}, {L"LinkLabel7", 251}}) {
         Label* l = ownFont(label(nullptr, name, {16, top, 0, 0}), TahomaFont(8, 0, kBlack));
         l->cursor = CursorId::HandPoint;
-        WireHover(l, false);
+        UnderlineOnHover(l, l);
     }
     const wchar_t* navFaces[] = {L"NAVBUTTON2", L"NAVBUTTON3", L"NAVBUTTON4"};
     const DesignRect navRects[] = {{471, 58, 85, 27}, {556, 58, 108, 27}, {664, 58, 99, 27}};
@@ -74,7 +75,7 @@ void MainWindow::Build() {
     for (int i = 0; i < 4; ++i) {
         for (Component* c : {static_cast<Component*>(navPictures[i]), static_cast<Component*>(navStatics[i])}) {
             c->cursor = CursorId::HandPoint;
-            WireHover(c, true);
+            UnderlineOnHover(c, navStatics[i]);
         }
     }
 
@@ -181,41 +182,33 @@ void MainWindow::Build() {
     click(L"LinkLabel4", &MainWindow::HelpFilePopupClick);
 }
 
-void MainWindow::WireHover(Component* c, bool navigation) {
-    if (navigation) {
-        c->onMouseEnter = [this, c] { NavButtonMouseEnter(c); };
-        c->onMouseLeave = [this, c] { NavButtonMouseLeave(c); };
-    } else {
-        c->onMouseEnter = [this, c] { LabelMouseEnter(c); };
-        c->onMouseLeave = [this, c] { LabelMouseLeave(c); };
-    }
+void MainWindow::UnderlineOnHover(Component* c, Component* underlined) {
+    c->onMouseEnter = [underlined] { underlined->SetFontStyle(underlined->font.style | kUnderline); };
+    c->onMouseLeave = [underlined] { underlined->SetFontStyle(underlined->font.style & ~kUnderline); };
 }
 
 void MainWindow::FormCreate() {
-    try {
-        PrepareWindow(*this);
-        std::wstring dateText = FormatTimestamp(ReadProgramString(value::kUpdatedDate, L""));
-        if (dateText.empty()) dateText = FormatTimestamp(ReadProgramString(value::kInstalledDate, L""));
-        const int internetType = ReadProgramInteger(value::kInternetType, 0);
-        const int speedSetting = ReadProgramInteger(value::kSpeedSetting, 0);
-        const bool restore = ReadProgramBool(value::kRestore, false);
-        softwareLastUpdateLabel_->SetCaption(softwareLastUpdateLabel_->caption() + dateText);
-        versionInstalledLabel_->SetCaption(versionInstalledLabel_->caption() + kVersionText);
-        windowsCombo_->SetSelected(WindowsComboRow(GetWindowsVersion()));
-        modemCombo_->SetSelected(internetType);
-        restoreButton_->SetEnabled(restore);
-        speedTrackBar_->SetPosition(speedSetting);
-        CheckUpdateSchedule(actions_);
-    } catch (...) {
-    }
+    PrepareWindow(*this);
+    std::wstring dateText = FormatTimestamp(ReadProgramString(value::kUpdatedDate, L""));
+    if (dateText.empty()) dateText = FormatTimestamp(ReadProgramString(value::kInstalledDate, L""));
+    const int internetType = ReadProgramInteger(value::kInternetType, 0);
+    const int speedSetting = ReadProgramInteger(value::kSpeedSetting, 0);
+    const bool restore = ReadProgramBool(value::kRestore, false);
+    softwareLastUpdateLabel_->SetCaption(softwareLastUpdateLabel_->caption() + dateText);
+    versionInstalledLabel_->SetCaption(versionInstalledLabel_->caption() + kProductVersion);
+    windowsCombo_->SetSelected(WindowsComboRow(GetWindowsVersion()));
+    modemCombo_->SetSelected(internetType);
+    restoreButton_->SetEnabled(restore);
+    speedTrackBar_->SetPosition(speedSetting);
+    CheckUpdateSchedule(actions_);  // the last step: nothing follows whether it could run or not
 }
 
 void MainWindow::GoButtonClick() {
-    if (settings_) OptimizeOperation(*this, *settings_);
+    if (progress_) RunOptimize(*this, *progress_);
 }
 
 void MainWindow::RestoreButtonClick() {
-    if (settings_) RestoreOperation(*this, *settings_);
+    if (progress_) RunRestore(*this, *progress_);
 }
 
 void MainWindow::UpdatesButtonClick() {
@@ -258,28 +251,15 @@ void MainWindow::NavButton4Click() {
     about_->ShowModal();
 }
 
-void MainWindow::HelpFilePopupClick() {
-    bool handled = false;
-    ApplicationEventsShortCut(VK_F1, handled);
+void MainWindow::HelpFilePopupClick() { ShowHelp(); }
+
+void MainWindow::KeyShortCut(UINT keyCode) {
+    if (keyCode == VK_F1) ShowHelp();
 }
 
-void MainWindow::ApplicationEventsShortCut(UINT keyCode, bool& /*handled*/) {
-    if (keyCode != VK_F1) return;
-    const bool anyVisible = (about_ && about_->Visible()) || (settings_ && settings_->Visible()) || Visible();
+void MainWindow::ShowHelp() {
+    const bool anyVisible = (about_ && about_->Visible()) || (progress_ && progress_->Visible()) || Visible();
     if (anyVisible) actions_.showHelp(kHelpFile, kHelpTopic);
 }
-
-void MainWindow::NavButtonMouseEnter(Component* sender) {
-    const std::wstring suffix = TrimControlChars(sender->name().substr(9));
-    if (Component* target = Find(L"NavStatic" + suffix)) target->SetFontStyle(target->font.style | kUnderline);
-}
-
-void MainWindow::NavButtonMouseLeave(Component* sender) {
-    const std::wstring suffix = TrimControlChars(sender->name().substr(9));
-    if (Component* target = Find(L"NavStatic" + suffix)) target->SetFontStyle(target->font.style & ~kUnderline);
-}
-
-void MainWindow::LabelMouseEnter(Component* sender) { sender->SetFontStyle(sender->font.style | kUnderline); }
-void MainWindow::LabelMouseLeave(Component* sender) { sender->SetFontStyle(sender->font.style & ~kUnderline); }
 
 }  // namespace zephrin

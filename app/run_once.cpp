@@ -5,17 +5,13 @@
 namespace zephrin {
 
 bool FindRunningInstance(const std::wstring& windowClass, bool activate) {
-    try {
-        HWND other = FindWindowW(windowClass.c_str(), nullptr);
-        if (!other) return false;
-        if (activate) {
-            ShowWindow(other, SW_RESTORE);
-            SetForegroundWindow(other);
-        }
-        return true;
-    } catch (...) {
-        return false;
+    HWND other = FindWindowW(windowClass.c_str(), nullptr);
+    if (!other) return false;
+    if (activate) {
+        ShowWindow(other, SW_RESTORE);
+        SetForegroundWindow(other);
     }
+    return true;
 }
 
 }  // namespace zephrin

@@ -7,20 +7,22 @@
 #include "app/about_window.h"
 #include "app/actions.h"
 #include "app/main_window.h"
+#include "app/progress_window.h"
 #include "app/run_once.h"
-#include "settings/program_key.h"
-#include "settings/timestamps.h"
-#include "shell/shell.h"
-#include "tuning/settings_window.h"
+#include "app/update_flows.h"
+#include "app/window_names.h"
+#include "platform/handles.h"
+#include "platform/program_key.h"
+#include "platform/text.h"
+#include "platform/timestamps.h"
 #include "ui/application.h"
-#include "ui/captions.h"
-#include "ui/native_hint_window.h"
-#include "update/update_check.h"
+#include "ui/native_hints.h"
+#include "ui/window.h"
 
 namespace zephrin {
 
 bool IsCheckUpdateArgument(const std::wstring& firstArgument) {
-    return ui::AsciiLower(firstArgument) == kCheckUpdateArgument;
+    return AsciiLower(firstArgument) == kCheckUpdateArgument;
 }
 
 std::wstring FirstArgument(const wchar_t* commandLine) {
@@ -37,13 +39,14 @@ namespace {
 
 // The hidden window that stands for the program as the owner of launches.
 HWND CreateApplicationWindow(HINSTANCE instance) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DefWindowProcW;
-    wc.hInstance = instance;
-    wc.lpszClassName = L"ZephrinApplication";
-    RegisterClassW(&wc);
-    return CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Zephrin", WS_POPUP, 0, 0, 0, 0,
-                           nullptr, nullptr, instance, nullptr);
+    static const wchar_t kClass[] = L"ZephrinApplication";
+    ui::RegisterWindowClass(instance, kClass);
+    ui::WindowArgs w;
+    w.className = kClass;
+    w.title = L"Zephrin";
+    w.style = WS_POPUP;
+    w.exStyle = WS_EX_TOOLWINDOW;
+    return ui::CreateWindowFor(instance, w);
 }
 
 }  // namespace
@@ -52,38 +55,33 @@ int RunProgram(const wchar_t* commandLine) {
     ui::Application& app = ui::Application::Instance();
     app.SetInstance(GetModuleHandleW(nullptr));
 
-    InstallHandCursor();
-    InstallNativeHints();
+    app.InstallHandCursor();
+    InstallNativeHints(app.hints());
 
     StampProgramKey(&CurrentTimestampString);
 
-    Actions actions = Actions::Real();
     const bool modeRun = IsCheckUpdateArgument(FirstArgument(commandLine));
-    if (modeRun) RunUpdateCheckMode(actions);
+    if (modeRun) RunUpdateCheckMode(Actions::Real(nullptr));
 
-    const bool otherCopy = FindRunningInstance(L"TZPMainForm", true);
+    const bool otherCopy = FindRunningInstance(kMainFormClass, true);
     if (!otherCopy && !modeRun) {
         UniqueWindow appWindow(CreateApplicationWindow(app.instance()));
-        SetApplicationWindow(appWindow.get());
+        Actions actions = Actions::Real(appWindow.get());
 
         MainWindow main(actions);
         main.Create();
         main.FormCreate();
         AboutWindow about(main, actions);
         about.Create();
-        SettingsWindow settings(main);
-        settings.Create();
-        main.SetSiblings(&about, &settings);
-        app.onShortCut = [&main](const MSG& msg) {
-            bool handled = false;
-            main.ApplicationEventsShortCut(static_cast<UINT>(msg.wParam), handled);
-        };
+        ProgressWindow progress(main);
+        progress.Create();
+        main.SetSiblings(&about, &progress);
+        app.onShortCut = [&main](const MSG& msg) { main.KeyShortCut(static_cast<UINT>(msg.wParam)); };
         main.Show();
         app.Run();
         app.onShortCut = nullptr;
-        SetApplicationWindow(nullptr);
     }
-    ReleaseNativeHints();
+    app.hints().Shutdown();
     return 0;
 }
 

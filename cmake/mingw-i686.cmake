@@ -15,3 +15,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Tests and try-runs execute the Windows binaries under Wine. The wrapper is
 # written into the build folder so that it knows the build's own Wine prefix.
 set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_BINARY_DIR}/wine-run")
+
+# Debian keeps header-only Boost and GoogleTest's sources outside the
+# cross root; these defaults point at them and may be overridden.
+set(ZEPHRIN_BOOST_ROOT /usr/include CACHE PATH "Folder that holds boost/ (Boost 1.81 headers)")
+set(ZEPHRIN_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources, built with this toolchain")

@@ -9,10 +9,11 @@
 
 #include "app/about_window.h"
 #include "app/main_window.h"
+#include "app/captions.h"
 #include "harness.h"
 #include "program_windows.h"
-#include "settings/program_key.h"
-#include "shell/shell.h"
+#include "platform/program_key.h"
+#include "platform/shell.h"
 #include "ui/application.h"
 #include "ui/captions.h"
 
@@ -28,17 +29,19 @@ protected:
         ResetProgramKey();
         Open();
         main->Show();
+        prepare_ = about->onShow;
     }
     void TearDown() override { ResetProgramKey(); }
 
     // Shows the window modally and runs `inside` once it is up; `inside` must close it.
     int ShowAndDo(std::function<void()> inside) {
         about->onShow = [this, inside] {
-            about->FormShow();
+            prepare_();
             RunLater(inside);
         };
         return about->ShowModal();
     }
+    std::function<void()> prepare_;  // the window's own show step
 };
 
 }  // namespace
@@ -50,7 +53,7 @@ TEST_F(AboutTest, VersionIsAppendedOnceAtEveryShowing) {
     }
     EXPECT_EQ(about->Title(), L"About Zephrin");
     EXPECT_EQ(about->Find(L"BannerLabel")->caption(), L"More information about this software");
-    EXPECT_EQ(about->FindAs<Memo>(L"LicensedMemo")->Text(), GetCaption(L"ZPAboutForm", L"LicensedMemo"));
+    EXPECT_EQ(about->FindAs<Memo>(L"LicensedMemo")->Text(), Caption(L"ZPAboutForm", L"LicensedMemo"));
 }
 
 TEST_F(AboutTest, FocusStartsOnCloseAndEnterCloses) {
@@ -81,9 +84,9 @@ TEST_F(AboutTest, HelpButtonAndF1OpenTheMainTopicWithoutSound) {
     ShowAndDo([&] {
         PostMessageW(about->Find(L"HelpButton")->Handle(), BM_CLICK, 0, 0);
         RunLater([&] {
-            bool handled = false;
-            main->ApplicationEventsShortCut(VK_F1, handled);
-            PostMessageW(about->closeButton()->Handle(), BM_CLICK, 0, 0);
+            // F1 through About's own modal loop, as a key press.
+            PostMessageW(about->closeButton()->Handle(), WM_KEYDOWN, VK_F1, 0);
+            RunLater([&] { PostMessageW(about->closeButton()->Handle(), BM_CLICK, 0, 0); });
         });
     });
     EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"help:Zephrin.chm|/html/main.htm",

@@ -3,8 +3,9 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/captions.h"
 #include "harness.h"
-#include "settings/program_key.h"
+#include "platform/program_key.h"
 #include "ui/captions.h"
 #include "ui/toolkit.h"
 
@@ -150,14 +151,14 @@ protected:
 }  // namespace
 
 TEST_F(CaptionSelection, EnglishByDefaultKoreanInAnyCase) {
-    EXPECT_EQ(GetCaption(L"ZPMainForm", L"NavStatic2"), L"Home");
+    EXPECT_EQ(Caption(L"ZPMainForm", L"NavStatic2"), L"Home");
     Language(L"");
-    EXPECT_EQ(GetCaption(L"ZPMainForm", L"NavStatic2"), L"Home");
+    EXPECT_EQ(Caption(L"ZPMainForm", L"NavStatic2"), L"Home");
     for (const wchar_t* k : {L"korean", L"Korean", L"KOREAN"}) {
         Language(k);
-        EXPECT_EQ(GetCaption(L"ZPMainForm", L"NavStatic2"), L"\uD648\uD398\uC774\uC9C0") << Narrow(k);
+        EXPECT_EQ(Caption(L"ZPMainForm", L"NavStatic2"), L"\uD648\uD398\uC774\uC9C0") << Narrow(k);
     }
-    EXPECT_EQ(GetCaption(L"zpmainform", L"MESSAGEBOXRESET1"), L"\uC774 \uAE30\uB2A5\uC740 Zephrin\uC73C\uB85C \uC124\uC815\uB41C \uAC12\uC744 \uBAA8\uB450 \uCD08\uAE30\uD654\uD560 \uAC83\uC785\uB2C8\uB2E4.");
+    EXPECT_EQ(Caption(L"zpmainform", L"MESSAGEBOXRESET1"), L"\uC774 \uAE30\uB2A5\uC740 Zephrin\uC73C\uB85C \uC124\uC815\uB41C \uAC12\uC744 \uBAA8\uB450 \uCD08\uAE30\uD654\uD560 \uAC83\uC785\uB2C8\uB2E4.");
 }
 
 TEST_F(CaptionSelection, UnknownOrEmptyTableChangesNothing) {
@@ -166,10 +167,10 @@ TEST_F(CaptionSelection, UnknownOrEmptyTableChangesNothing) {
     form.SetTitle(L"designed");
     for (const wchar_t* lang : {L"french", L"emptytable"}) {
         Language(lang);
-        ApplyCaptions(form);
+        ApplyCaptionLines(form, ProgramCaptionLines());
         EXPECT_EQ(form.Title(), L"designed") << Narrow(lang);
         EXPECT_EQ(form.Find(L"GoButton")->caption(), L"");
-        EXPECT_EQ(GetCaption(L"ZPMainForm", L"GoButton"), L"") << Narrow(lang);
+        EXPECT_EQ(Caption(L"ZPMainForm", L"GoButton"), L"") << Narrow(lang);
     }
 }
 
@@ -177,15 +178,15 @@ TEST_F(CaptionSelection, ApplyOnARealForm) {
     CaptionForm form;
     form.Create();
     Language(L"TestTable");
-    ApplyCaptions(form);
+    ApplyCaptionLines(form, ProgramCaptionLines());
     EXPECT_EQ(form.Title(), L"Test title") << "only the exact-case title row sets the title";
     EXPECT_EQ(WindowText(form.FindAs<Button>(L"gobutton")->Handle()), L"Go second") << "later row wins";
     EXPECT_EQ(form.Find(L"FastLabel")->caption(), L"Fast") << "an unquoted blank splits fields";
     EXPECT_EQ(form.Find(L"BackgroundImage")->caption(), L"");
-    EXPECT_EQ(GetCaption(L"zpMAINform", L"messageboxreset1"), L"second");
+    EXPECT_EQ(Caption(L"zpMAINform", L"messageboxreset1"), L"second");
 
     Language(L"english");
-    ApplyCaptions(form);
+    ApplyCaptionLines(form, ProgramCaptionLines());
     EXPECT_EQ(form.Title(), L"Zephrin - Make your internet connection faster");
     EXPECT_EQ(form.Find(L"HelpFilePopup")->caption(), L"Get &help with Zephrin");
     EXPECT_EQ(form.Find(L"FastLabel")->caption(), L"Boost");
@@ -199,9 +200,9 @@ TEST_F(CaptionSelection, MemoTakesTheWholeParagraph) {
         }
     } form;
     form.Create();
-    ApplyCaptions(form);
+    ApplyCaptionLines(form, ProgramCaptionLines());
     auto* memo = form.FindAs<Memo>(L"LicensedMemo");
-    EXPECT_EQ(memo->Text(), GetCaption(L"ZPAboutForm", L"LicensedMemo"));
+    EXPECT_EQ(memo->Text(), Caption(L"ZPAboutForm", L"LicensedMemo"));
     EXPECT_NE(memo->Text().find(L"\u2122"), std::wstring::npos);
 }
 

@@ -1,14 +1,17 @@
 #include "harness.h"
 
 #include <objbase.h>
+#include <tlhelp32.h>
 #include <wincodec.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <thread>
 
-#include "settings/program_key.h"
-#include "shell/shell.h"
+#include "platform/program_key.h"
+#include "platform/shell.h"
 
 namespace zephrin::test {
 
@@ -39,6 +42,29 @@ ScratchKey::ScratchKey(const std::wstring& name) : path_(L"\\Software\\ZephrinTe
     DeleteKeyTree(HKEY_CURRENT_USER, path_);
 }
 ScratchKey::~ScratchKey() { DeleteKeyTree(HKEY_CURRENT_USER, path_); }
+
+namespace {
+const wchar_t kRedirectRoot[] = L"Software\\ZephrinTests\\Redirected";
+}  // namespace
+
+RegistryRedirect::RegistryRedirect() {
+    DeleteKeyTree(HKEY_CURRENT_USER, kRedirectRoot);
+    const std::wstring root = kRedirectRoot;
+    RegCreateKeyExW(HKEY_CURRENT_USER, (root + L"\\Machine").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    machine_.put(), nullptr);
+    RegCreateKeyExW(HKEY_CURRENT_USER, (root + L"\\User").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    user_.put(), nullptr);
+    RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_.get());
+    RegOverridePredefKey(HKEY_CURRENT_USER, user_.get());
+}
+
+RegistryRedirect::~RegistryRedirect() {
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    machine_.reset();
+    user_.reset();
+    DeleteKeyTree(HKEY_CURRENT_USER, kRedirectRoot);
+}
 
 RawRegValue ReadRaw(HKEY root, const std::wstring& path, const std::wstring& name) {
     RawRegValue v;
@@ -98,6 +124,17 @@ bool KeyExists(HKEY root, const std::wstring& path) {
         return false;
     }
     return true;
+}
+
+bool ProcessRunning(const std::wstring& exeName) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32W entry{sizeof entry};
+    bool found = false;
+    for (BOOL ok = Process32FirstW(snapshot, &entry); ok && !found; ok = Process32NextW(snapshot, &entry))
+        found = _wcsicmp(entry.szExeFile, exeName.c_str()) == 0;
+    CloseHandle(snapshot);
+    return found;
 }
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
@@ -206,9 +243,12 @@ HWND FindChildByText(HWND parent, const std::wstring& className, const std::wstr
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, std::chrono::milliseconds timeout) {
     HWND box = WaitForWindow(L"#32770", pid, timeout);
     if (!box) return std::nullopt;
-    // The box exists before its buttons are set up; read it once it shows.
-    WaitUntil([&] { return IsWindowVisible(box) != FALSE; }, timeout);
-    Sleep(300);
+    // The box exists before its text and buttons are set up; read it once it shows them.
+    WaitUntil([&] {
+        HWND text = GetDlgItem(box, 0xFFFF);
+        return IsWindowVisible(box) && text && GetWindowTextLengthW(text) > 0 &&
+               (GetDlgItem(box, IDOK) || GetDlgItem(box, IDYES) || GetDlgItem(box, IDCANCEL));
+    }, timeout);
     MessageBoxInfo info;
     info.window = box;
     info.title = WindowText(box);
@@ -297,19 +337,41 @@ std::wstring ScreenshotPath(const std::wstring& name) {
 }
 }  // namespace
 
-bool SaveScreenPng(const RECT& r, const std::wstring& fileName) {
-    const std::wstring path = ScreenshotPath(fileName);
+std::vector<uint32_t> CaptureScreen(const RECT& r) {
     const int w = r.right - r.left, h = r.bottom - r.top;
+    std::vector<uint32_t> pixels;
+    if (w <= 0 || h <= 0) return pixels;
     WindowDC screen(nullptr);
     BITMAPINFO bmi{};
     bmi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
     void* bits = nullptr;
     UniqueBitmap dib(CreateDIBSection(screen.get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
     UniqueDC mem(CreateCompatibleDC(screen.get()));
+    if (!dib || !bits || !mem) return pixels;
     {
         SelectScope select(mem.get(), dib.get());
         BitBlt(mem.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
     }
+    const auto* p = static_cast<const uint32_t*>(bits);
+    pixels.assign(p, p + static_cast<size_t>(w) * h);
+    return pixels;
+}
+
+int CountColoredPixels(const RECT& screenRect) {
+    int n = 0;
+    for (uint32_t px : CaptureScreen(screenRect)) {
+        const int b = px & 0xFF, g = (px >> 8) & 0xFF, r = (px >> 16) & 0xFF;
+        if ((std::max)({r, g, b}) - (std::min)({r, g, b}) > 40) ++n;
+    }
+    return n;
+}
+
+bool SaveScreenPng(const RECT& r, const std::wstring& fileName) {
+    const std::wstring path = ScreenshotPath(fileName);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    std::vector<uint32_t> pixels = CaptureScreen(r);
+    if (pixels.empty()) return false;
+    void* bits = pixels.data();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     IWICImagingFactory* factory = nullptr;
     IWICStream* stream = nullptr;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/handles.h"
+#include "platform/handles.h"
 
 namespace zephrin::test {
 
@@ -32,6 +32,19 @@ private:
     std::wstring path_;
 };
 
+// Sends this process's HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER to scratch
+// keys for its lifetime, so in-process cases never touch the real TCP/IP keys.
+class RegistryRedirect {
+public:
+    RegistryRedirect();
+    ~RegistryRedirect();
+    RegistryRedirect(const RegistryRedirect&) = delete;
+    RegistryRedirect& operator=(const RegistryRedirect&) = delete;
+
+private:
+    UniqueKey machine_, user_;
+};
+
 struct RawRegValue {
     bool present = false;
     DWORD type = 0;
@@ -45,6 +58,9 @@ void WriteSz(HKEY root, const std::wstring& path, const std::wstring& name, cons
 std::optional<DWORD> ReadDwordValue(HKEY root, const std::wstring& path, const std::wstring& name);
 std::optional<std::wstring> ReadSzValue(HKEY root, const std::wstring& path, const std::wstring& name);
 bool KeyExists(HKEY root, const std::wstring& path);
+
+// Whether a process of that file name runs now (case ignored).
+bool ProcessRunning(const std::wstring& exeName);
 
 // Waits until `done` holds or the time runs out; pumps this thread's messages meanwhile.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
@@ -100,4 +116,6 @@ void RunLater(std::function<void()> task);
 namespace zephrin::test {
 // Saves what the screen shows in a rectangle as a PNG in the build's screenshot folder.
 bool SaveScreenPng(const RECT& screenRect, const std::wstring& fileName);
+// Pixels in a screen rectangle that are clearly coloured, not white, black or grey.
+int CountColoredPixels(const RECT& screenRect);
 }  // namespace zephrin::test

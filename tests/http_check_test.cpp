@@ -4,7 +4,7 @@
 
 #include "harness.h"
 #include "loopback_server.h"
-#include "update/update_check.h"
+#include "features/update_check.h"
 
 using namespace zephrin;
 using namespace zephrin::test;
@@ -40,12 +40,9 @@ TEST(UpdateRequest, ExactlyTheRequestLineAndFourHeaders) {
               "\r\n");
 }
 
+// The marker rules themselves are checked on text; here only that a body reaches them.
 TEST(UpdateReply, MarkersInTheBody) {
     EXPECT_EQ(AskWith(Ok("  \r\n ORVANE|1 \r\n\t")), 1);
-    EXPECT_EQ(AskWith(Ok("orvane|1")), -1);
-    EXPECT_EQ(AskWith(Ok("abcORVANE|2def")), 2);
-    EXPECT_EQ(AskWith(Ok("ORVANE|2 then ORVANE|1")), 1);
-    EXPECT_EQ(AskWith(Ok("ORVANE|1 before ORVANE|0")), 0);
     EXPECT_EQ(AskWith(Ok("nothing here")), -1);
 }
 

@@ -2,12 +2,13 @@
 
 #include "app/about_window.h"
 #include "app/main_window.h"
+#include "app/captions.h"
 #include "harness.h"
 #include "program_windows.h"
-#include "settings/program_key.h"
-#include "settings/timestamps.h"
-#include "shell/shell.h"
-#include "tuning/settings_window.h"
+#include "platform/program_key.h"
+#include "platform/timestamps.h"
+#include "platform/shell.h"
+#include "app/progress_window.h"
 #include "ui/application.h"
 
 using namespace zephrin;
@@ -169,29 +170,55 @@ TEST_F(MainWindowTest, HoverFollowsThePointerThroughTheWindow) {
 
 TEST_F(MainWindowTest, F1OpensHelpWhileAnyProgramWindowIsVisible) {
     Open();
-    bool handled = false;
-    main->ApplicationEventsShortCut(VK_F1, handled);
+    main->KeyShortCut(VK_F1);
     EXPECT_TRUE(recorder.log.empty()) << "nothing visible yet";
-    settings->Show();
-    main->ApplicationEventsShortCut(VK_F1, handled);
+    progress->Show();
+    main->KeyShortCut(VK_F1);
     EXPECT_EQ(recorder.log.size(), 1u) << "progress window visible";
-    settings->Hide();
+    progress->Hide();
     main->Show();
-    main->ApplicationEventsShortCut(VK_F2, handled);
-    main->ApplicationEventsShortCut(VK_F12, handled);
-    main->ApplicationEventsShortCut(VK_RETURN, handled);
+    main->KeyShortCut(VK_F2);
+    main->KeyShortCut(VK_F12);
+    main->KeyShortCut(VK_RETURN);
     EXPECT_EQ(recorder.log.size(), 1u);
-    main->ApplicationEventsShortCut(VK_F1, handled);
+    main->KeyShortCut(VK_F1);
     EXPECT_EQ(recorder.log.size(), 2u);
-    EXPECT_FALSE(handled);
+}
+
+// F1 as a key press, through each loop that runs while a window shows: the
+// program's pump, About's modal loop and the progress window's paced steps.
+TEST_F(MainWindowTest, F1ReachesHelpThroughEveryMessageLoop) {
+    Open();
+    main->Show();
+    const std::wstring help = L"help:Zephrin.chm|/html/main.htm";
+    PostMessageW(main->goButton()->Handle(), WM_KEYDOWN, VK_F1, 0);
+    ui::Application::Instance().ProcessPending();
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{help})) << "main window";
+
+    recorder.log.clear();
+    const auto prepare = about->onShow;
+    about->onShow = [&] {
+        prepare();
+        PostMessageW(about->closeButton()->Handle(), WM_KEYDOWN, VK_F1, 0);
+        PostMessageW(about->closeButton()->Handle(), BM_CLICK, 0, 0);
+    };
+    about->ShowModal();
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{help})) << "About's modal loop";
+
+    recorder.log.clear();
+    recorder.answers = {IDNO};
+    PostMessageW(main->goButton()->Handle(), WM_KEYDOWN, VK_F1, 0);
+    main->GoButtonClick();
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"click", help, L"box"})) << "paced steps";
 }
 
 TEST_F(MainWindowTest, AboutOpensModallyCentredAfterTheClick) {
     Open();
     main->Show();
     bool sawClickFirst = false;
+    const auto prepare = about->onShow;
     about->onShow = [&] {
-        about->FormShow();
+        prepare();
         sawClickFirst = !recorder.log.empty() && recorder.log.back() == L"click";
         PostMessageW(about->closeButton()->Handle(), BM_CLICK, 0, 0);
     };

@@ -4,9 +4,10 @@
 
 #include <commctrl.h>
 
+#include "app/captions.h"
 #include "harness.h"
 #include "ui/application.h"
-#include "ui/native_hint_window.h"
+#include "ui/native_hints.h"
 #include "ui/toolkit.h"
 
 using namespace zephrin;
@@ -45,17 +46,17 @@ TEST(NativeHints, TimingsFollowTheDoubleClickTime) {
     EXPECT_EQ(b.pause, 900u);
     EXPECT_EQ(b.shortPause, 180u);
     EXPECT_EQ(b.hidePause, 9000u);
-    InstallNativeHints();
+    InstallNativeHints(Application::Instance().hints());
     const UINT before = GetDoubleClickTime();
     SetDoubleClickTime(900);
     {
-        THintWindowFix w;
-        EXPECT_EQ(HintLayer::Instance().hintPause, 900u);
-        EXPECT_EQ(HintLayer::Instance().hintShortPause, 180u);
-        EXPECT_EQ(HintLayer::Instance().hintHidePause, 9000u);
+        NativeHintWindow w(Application::Instance().hints());
+        EXPECT_EQ(Application::Instance().hints().hintPause, 900u);
+        EXPECT_EQ(Application::Instance().hints().hintShortPause, 180u);
+        EXPECT_EQ(Application::Instance().hints().hintHidePause, 9000u);
     }
     SetDoubleClickTime(before);
-    ReleaseNativeHints();
+    Application::Instance().hints().Shutdown();
 }
 
 TEST(NativeHints, ThreeLinesMeasureAsTheWidestByTheSumOfHeights) {
@@ -87,17 +88,17 @@ void Noop(void*) {}
 class HintWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        InstallNativeHints();
-        HintLayer::Instance().onHint = HintEvent{&Noop, &marker};
+        InstallNativeHints(Application::Instance().hints());
+        Application::Instance().hints().onHint = HintEvent{&Noop, &marker};
     }
-    void TearDown() override { ReleaseNativeHints(); }
+    void TearDown() override { Application::Instance().hints().Shutdown(); }
     int marker = 0;
 };
 
 }  // namespace
 
 TEST_F(HintWindowTest, SameTextTwiceMakesNoSecondWindow) {
-    THintWindowFix w;
+    NativeHintWindow w(Application::Instance().hints());
     const int before = CountTooltips();
     w.ShowHintText(RECT{100, 100, 200, 120}, L"Hello");
     HWND first = w.tooltip();
@@ -113,39 +114,39 @@ TEST_F(HintWindowTest, SameTextTwiceMakesNoSecondWindow) {
 
 TEST_F(HintWindowTest, EmptyBlankOrBarHintDestroysTheTooltip) {
     for (const wchar_t* hint : {L"", L"  \t ", L"|long part only"}) {
-        THintWindowFix w;
-        HintLayer::Instance().SetHint(L"Something");
+        NativeHintWindow w(Application::Instance().hints());
+        Application::Instance().hints().SetHint(L"Something");
         w.ShowHintText(RECT{50, 50, 60, 60}, L"Something");
         HWND tip = w.tooltip();
         ASSERT_TRUE(IsWindow(tip));
-        HintLayer::Instance().SetHint(hint);
+        Application::Instance().hints().SetHint(hint);
         EXPECT_FALSE(IsWindow(tip)) << Narrow(hint);
-        HintLayer::Instance().SetHint(L"");
+        Application::Instance().hints().SetHint(L"");
     }
 }
 
 TEST_F(HintWindowTest, OnHintIsPutBackExactly) {
-    const HintEvent original = HintLayer::Instance().onHint;
+    const HintEvent original = Application::Instance().hints().onHint;
     {
-        THintWindowFix w;
-        EXPECT_NE(HintLayer::Instance().onHint, original);
-        EXPECT_EQ(HintWindows().size(), 1u);
+        NativeHintWindow w(Application::Instance().hints());
+        EXPECT_NE(Application::Instance().hints().onHint, original);
         w.ShowHintText(RECT{10, 10, 20, 20}, L"shown");
-        HintLayer::Instance().SetHint(L"x");
-        HintLayer::Instance().SetHint(L"");
+        Application::Instance().hints().SetHint(L"x");
+        Application::Instance().hints().SetHint(L"");
     }
-    EXPECT_EQ(HintLayer::Instance().onHint, original);
-    EXPECT_TRUE(HintWindows().empty());
+    EXPECT_EQ(Application::Instance().hints().onHint, original);
 }
 
-TEST_F(HintWindowTest, HideWithoutAnyHintWindowDoesNothing) {
-    ASSERT_TRUE(HintWindows().empty());
-    HideNativeHint();
-    THintWindowFix w;
+TEST_F(HintWindowTest, HideStepTakesTheTooltipAwayAndMayRepeat) {
+    NativeHintWindow w(Application::Instance().hints());
+    w.HideHint();
+    EXPECT_EQ(w.tooltip(), nullptr);
     w.ShowHintText(RECT{10, 10, 20, 20}, L"visible");
     HWND tip = w.tooltip();
-    HideNativeHint();
+    ASSERT_TRUE(IsWindow(tip));
+    w.HideHint();
     EXPECT_FALSE(IsWindow(tip));
+    EXPECT_EQ(w.tooltip(), nullptr);
 }
 
 // A real form with a hinted control: the tooltip shows near the pointer and goes again.
@@ -157,7 +158,7 @@ TEST_F(HintWindowTest, TooltipAppearsNearThePointerAndLeavesAfterTheDisplayTime)
     form.Create();
     label->SetCaption(L"Point here for a hint");
     form.Show();
-    HintLayer& layer = HintLayer::Instance();
+    HintLayer& layer = Application::Instance().hints();
     // The native hint window sets the timings from the double-click time when the layer makes it.
     RECT r = label->PixelRect();
     POINT p{r.left + 5, r.top + 5};
@@ -167,7 +168,7 @@ TEST_F(HintWindowTest, TooltipAppearsNearThePointerAndLeavesAfterTheDisplayTime)
     SendMessageW(form.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
     HWND tip = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
-        auto* w = dynamic_cast<THintWindowFix*>(layer.window());
+        auto* w = dynamic_cast<NativeHintWindow*>(layer.window());
         tip = w ? w->tooltip() : nullptr;
         return tip && IsWindowVisible(tip);
     }, 5s));

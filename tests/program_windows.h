@@ -5,20 +5,23 @@
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "recording_actions.h"
-#include "tuning/settings_window.h"
+#include "app/progress_window.h"
+#include "ui/application.h"
 
 namespace zephrin::test {
 
 struct ProgramWindows {
+    ~ProgramWindows() { ui::Application::Instance().onShortCut = nullptr; }
+
     Recorder recorder;
     Actions actions;
     std::unique_ptr<MainWindow> main;
     std::unique_ptr<AboutWindow> about;
-    std::unique_ptr<SettingsWindow> settings;
+    std::unique_ptr<ProgressWindow> progress;
 
     // Creates the windows in start-up order, the main window's creation sequence included.
     void Open() {
-        settings.reset();
+        progress.reset();
         about.reset();
         actions = recorder.Make();
         main = std::make_unique<MainWindow>(actions);
@@ -26,9 +29,10 @@ struct ProgramWindows {
         main->FormCreate();
         about = std::make_unique<AboutWindow>(*main, actions);
         about->Create();
-        settings = std::make_unique<SettingsWindow>(*main);
-        settings->Create();
-        main->SetSiblings(about.get(), settings.get());
+        progress = std::make_unique<ProgressWindow>(*main);
+        progress->Create();
+        main->SetSiblings(about.get(), progress.get());
+        ui::Application::Instance().onShortCut = [this](const MSG& m) { main->KeyShortCut(static_cast<UINT>(m.wParam)); };
     }
 };
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
-#include "settings/custom_registry.h"
+#include "platform/registry.h"
 
 using namespace zephrin;
 using namespace zephrin::test;
@@ -134,6 +134,7 @@ TEST_F(RegistryTest, RefusedKeysGiveDefaultsAndIgnoreWrites) {
     SetSecurityDescriptorDacl(&sd, TRUE, &acl, FALSE);
     ASSERT_EQ(RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, &sd), ERROR_SUCCESS);
     EXPECT_EQ(ReadRegistryInteger(root, path() + L"\\Locked", L"V", 77, false), 77);
-    WriteRegistryInteger(root, path() + L"\\Locked", L"V", 2, false);
-    DeleteRegistryValue(root, path() + L"\\Locked", L"V", false);
+    EXPECT_FALSE(WriteRegistryInteger(root, path() + L"\\Locked", L"V", 2, false)) << "a refused write says so";
+    EXPECT_FALSE(DeleteRegistryValue(root, path() + L"\\Locked", L"V", false)) << "so does a refused delete";
+    EXPECT_TRUE(DeleteRegistryValue(root, path() + L"\\Missing", L"V", false)) << "nothing to delete is no failure";
 }

@@ -2,13 +2,27 @@
 
 
 #include "harness.h"
-#include "settings/program_key.h"
+#include "platform/program_key.h"
 
 using namespace zephrin;
 using namespace zephrin::test;
 using namespace std::chrono_literals;
 
 namespace {
+
+// A rectangle of a window's client area in 96-DPI design units, on the screen.
+RECT DesignRectOnScreen(HWND window, int designWidth, RECT design) {
+    RECT client;
+    GetClientRect(window, &client);
+    auto scale = [&](LONG v) { return MulDiv(v, client.right, designWidth); };
+    POINT corners[2] = {{scale(design.left), scale(design.top)}, {scale(design.right), scale(design.bottom)}};
+    MapWindowPoints(window, nullptr, corners, 2);
+    return RECT{corners[0].x, corners[0].y, corners[1].x, corners[1].y};
+}
+
+// Where each list on the main window shows its row's picture (left end of the field).
+constexpr RECT kWindowsListPicture{198, 186, 224, 208};
+constexpr RECT kConnectionListPicture{198, 244, 224, 266};
 
 // Copies what the screen shows of a window's client area into a PNG file.
 bool SaveWindowPng(HWND window, const std::wstring& name) {
@@ -56,7 +70,11 @@ protected:
         ASSERT_NE(main, nullptr);
         ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
         SetForegroundWindow(main);
-        Sleep(1500);
+        // Both lists show the picture of their selected row.
+        EXPECT_TRUE(WaitUntil([&] {
+            return CountColoredPixels(DesignRectOnScreen(main, 764, kWindowsListPicture)) > 20 &&
+                   CountColoredPixels(DesignRectOnScreen(main, 764, kConnectionListPicture)) > 20;
+        }, 10s)) << "a picture left of each list's text";
         if (clientOut) GetClientRect(main, clientOut);
         EXPECT_TRUE(SaveWindowPng(main, file));
         if (!aboutFile.empty()) {
@@ -65,7 +83,9 @@ protected:
             PostMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(20, 255));
             HWND about = WaitForWindow(L"TZPAboutForm", p.pid(), 10s);
             ASSERT_TRUE(WaitUntil([&] { return about && IsWindowVisible(about); }, 10s));
-            Sleep(1500);
+            EXPECT_TRUE(WaitUntil([&] {
+                return CountColoredPixels(DesignRectOnScreen(about, 700, RECT{372, 130, 628, 386})) > 1000;
+            }, 10s)) << "the large product picture is drawn";
             EXPECT_TRUE(SaveWindowPng(about, aboutFile));
             PostMessageW(about, WM_CLOSE, 0, 0);
             EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, 10s));

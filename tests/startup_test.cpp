@@ -2,8 +2,8 @@
 
 #include "app/startup.h"
 #include "harness.h"
-#include "settings/program_key.h"
-#include "settings/timestamps.h"
+#include "platform/program_key.h"
+#include "platform/timestamps.h"
 
 using namespace zephrin;
 using namespace zephrin::test;

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "settings/timestamps.h"
+#include "platform/timestamps.h"
 
 using namespace zephrin;
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "app/captions.h"
 #include "harness.h"
 #include "ui/application.h"
 #include "ui/system_font.h"
@@ -247,4 +248,77 @@ TEST(Toolkit, ControlsLieWhereTheyAreDesigned) {
     EXPECT_EQ(br.top, form.Scale(7));
     EXPECT_EQ(br.right - br.left, form.Scale(80));
     EXPECT_EQ(GetParent(b->Handle()), p->Handle());
+}
+
+// ---- Defects the toolkit once had -------------------------------------------
+
+TEST(ToolkitDefects, FontsMadeBeforeCreateAreAtTheWindowsDpi) {
+    Form form(FormArgs{L"ZPDpiTest", L"TZPDpiTest", 200, 100, BorderKind::Dialog, Placement::ScreenCenter,
+                       kButtonFace, false, nullptr, 144});
+    Label* label = form.Add<Label>(nullptr, L"Early");
+    label->bounds = {10, 10, 0, 0};
+    label->parentFont = false;
+    label->font = Own(8);
+    label->SetCaption(L"measured before the window exists");
+    form.Create();
+    LOGFONTW lf{};
+    ASSERT_NE(GetObjectW(form.FontHandle(label->font), sizeof lf, &lf), 0);
+    EXPECT_EQ(lf.lfHeight, -MulDiv(8, 144, 72)) << "8 points at 144 DPI";
+}
+
+TEST(ToolkitDefects, ShowStepRunsOnlyWhenTheProgramShowsTheWindow) {
+    Form owner(FormArgs{L"ZPOwner", L"TZPShowOwnerTest", 200, 100});
+    Form owned(FormArgs{L"ZPOwned", L"TZPShowOwnedTest", 100, 60, BorderKind::Dialog, Placement::OwnerCenter,
+                        kButtonFace, false, &owner});
+    int shows = 0;
+    owned.onShow = [&] { ++shows; };
+    owner.Create();
+    owned.Create();
+    owner.Show();
+    owned.Show();
+    EXPECT_EQ(shows, 1);
+    owned.Show();
+    EXPECT_EQ(shows, 1) << "already visible";
+    // What Windows sends an owned window when its owner comes back from the task bar.
+    SendMessageW(owned.Handle(), WM_SHOWWINDOW, TRUE, SW_PARENTOPENING);
+    ShowWindow(owner.Handle(), SW_MINIMIZE);
+    ShowWindow(owner.Handle(), SW_RESTORE);
+    EXPECT_EQ(shows, 1) << "the owner's restore is not a showing";
+    owned.Hide();
+    owned.Show();
+    EXPECT_EQ(shows, 2);
+}
+
+TEST(ToolkitDefects, ChildWindowsShowTheirOwnCursor) {
+    Form form(FormArgs{L"ZPCursor", L"TZPCursorTest", 300, 120});
+    Panel* panel = form.Add<Panel>(nullptr, L"Busy");
+    panel->bounds = {0, 0, 300, 120};
+    panel->cursor = CursorId::HourGlass;
+    ProgressBar* bar = form.Add<ProgressBar>(panel, L"Bar");
+    bar->bounds = {20, 20, 200, 17};
+    bar->cursor = CursorId::HourGlass;
+    Button* plain = form.Add<Button>(panel, L"Plain");
+    plain->bounds = {20, 60, 80, 25};
+    form.Create();
+    form.Show();
+    const HCURSOR wait = Application::Instance().Cursor(CursorId::HourGlass);
+    SetCursor(nullptr);
+    SendMessageW(bar->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(bar->Handle()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(GetCursor(), wait) << "the hourglass over the progress bar";
+    SendMessageW(plain->Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(plain->Handle()),
+                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_NE(GetCursor(), wait) << "a control without a cursor keeps its class cursor";
+}
+
+TEST(ToolkitDefects, ComboBoxesKeepTheirPicturesAfterFontChanges) {
+    Form form(FormArgs{L"ZPImages", L"TZPImageComboTest", 300, 100});
+    auto* images = form.Add<ImageList>(nullptr, L"Images", std::vector<std::wstring>{L"DESKTOP16", L"SERVER16"});
+    auto* combo = form.Add<ImageCombo>(nullptr, L"Combo", images, std::vector<ImageCombo::Row>{{L"a", 0}, {L"b", 1}});
+    combo->bounds = {10, 10, 200, 22};
+    form.Create();
+    form.FontsChanged();  // as every window's preparation does
+    const auto held = reinterpret_cast<HIMAGELIST>(SendMessageW(combo->Handle(), CBEM_GETIMAGELIST, 0, 0));
+    EXPECT_EQ(held, images->Get()) << "the combo box's list is the live one";
+    EXPECT_EQ(ImageList_GetImageCount(images->Get()), 2);
 }

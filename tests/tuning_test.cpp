@@ -4,13 +4,14 @@
 #include "app/main_window.h"
 #include "harness.h"
 #include "program_windows.h"
-#include "settings/custom_registry.h"
-#include "settings/program_key.h"
-#include "tuning/operations.h"
-#include "tuning/paced_step.h"
-#include "tuning/restart.h"
-#include "tuning/settings_window.h"
-#include "tuning/tuning_plan.h"
+#include "platform/registry.h"
+#include "platform/program_key.h"
+#include "features/tuning_engine.h"
+#include "app/paced_step.h"
+#include "platform/restart.h"
+#include "app/progress_window.h"
+#include "app/tuning_flows.h"
+#include "features/tuning_plan.h"
 
 using namespace zephrin;
 using namespace zephrin::test;
@@ -146,9 +147,33 @@ TEST(Restart, PrivilegeIsSwitchedOffEvenWhenTheRestartFails) {
     EXPECT_EQ(kRestartFlags & EWX_FORCE, 0u) << "never end programs that still answer";
 }
 
-TEST(Restart, PrivilegeCanBeSwitchedWithoutEffectOnFailure) {
+namespace {
+// Whether this process's token has the shutdown privilege switched on; nullopt when it lacks it.
+std::optional<bool> ShutdownPrivilegeEnabled() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return std::nullopt;
+    std::vector<BYTE> buffer(4096);
+    DWORD size = 0;
+    const BOOL ok = GetTokenInformation(token, TokenPrivileges, buffer.data(), static_cast<DWORD>(buffer.size()), &size);
+    CloseHandle(token);
+    if (!ok) return std::nullopt;
+    LUID shutdown{};
+    LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &shutdown);
+    const auto* list = reinterpret_cast<const TOKEN_PRIVILEGES*>(buffer.data());
+    for (DWORD i = 0; i < list->PrivilegeCount; ++i) {
+        const LUID& l = list->Privileges[i].Luid;
+        if (l.LowPart == shutdown.LowPart && l.HighPart == shutdown.HighPart)
+            return (list->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
+    }
+    return std::nullopt;
+}
+}  // namespace
+
+TEST(Restart, ShutdownPrivilegeIsSwitchedOnAndOffAgain) {
     SetShutdownPrivilege(true);
+    EXPECT_EQ(ShutdownPrivilegeEnabled(), std::optional<bool>(true));
     SetShutdownPrivilege(false);
+    EXPECT_EQ(ShutdownPrivilegeEnabled(), std::optional<bool>(false));
 }
 
 // ---- The operations, in process --------------------------------------------
@@ -190,13 +215,13 @@ std::string Describe(const Snapshot& s) {
 class TuningTest : public ::testing::Test, protected ProgramWindows {
 protected:
     void SetUp() override {
+        redirect_.emplace();
         ResetProgramKey();
         ClearSystemValues();
     }
-    void TearDown() override {
-        ResetProgramKey();
-        ClearSystemValues();
-    }
+    void TearDown() override { redirect_.reset(); }
+    // Made first and gone last: every registry access of the case lands in scratch keys.
+    std::optional<RegistryRedirect> redirect_;
     static void ClearSystemValues() {
         for (const TunedValue& t : AllTunedValues()) {
             std::wstring p = std::wstring(t.place.path).substr(1);
@@ -231,7 +256,7 @@ protected:
 TEST_F(TuningTest, FirstOptimizationWritesEverythingAndAsks) {
     Open(0, 1);
     const auto start = std::chrono::steady_clock::now();
-    OptimizeOperation(*main, *settings);
+    RunOptimize(*main, *progress);
     RecordProperty("optimization_ms", static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                                            std::chrono::steady_clock::now() - start).count()));
     EXPECT_EQ(Prog(L"InternetType"), std::optional<DWORD>(0));
@@ -254,16 +279,16 @@ TEST_F(TuningTest, FirstOptimizationWritesEverythingAndAsks) {
     EXPECT_EQ(recorder.log.back(), L"box") << "No: no restart";
     EXPECT_TRUE(main->restoreButton()->Enabled());
     EXPECT_TRUE(IsWindowEnabled(main->Handle()));
-    EXPECT_FALSE(settings->Visible());
-    EXPECT_EQ(settings->mainProgress()->Position(), 100);
-    EXPECT_EQ(settings->currentSettingsLabel()->caption(), L"Writing new modem settings...");
-    EXPECT_EQ(settings->currentSettingsHeading()->caption(), L"Optimizing the computer's internet settings");
+    EXPECT_FALSE(progress->Visible());
+    EXPECT_EQ(progress->progressBar()->Position(), 100);
+    EXPECT_EQ(progress->status()->caption(), L"Writing new modem settings...");
+    EXPECT_EQ(progress->heading()->caption(), L"Optimizing the computer's internet settings");
 }
 
 TEST_F(TuningTest, YesRestarts) {
     Open(0, 0);
     recorder.answers = {IDYES};
-    OptimizeOperation(*main, *settings);
+    RunOptimize(*main, *progress);
     EXPECT_EQ(recorder.log.back(), L"restart");
     EXPECT_EQ(System(kInternetSettingsKey, L"MaxConnectionsPer1_0Server"), 4u);
 }
@@ -274,7 +299,7 @@ TEST_F(TuningTest, DialUpAndIsdnLeaveTheStackAlone) {
         ResetProgramKey();
         WriteDword(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"DefaultTTL", 99);
         Open(row, 0);
-        OptimizeOperation(*main, *settings);
+        RunOptimize(*main, *progress);
         EXPECT_EQ(System(kTcpipParametersKey, L"DefaultTTL"), 99u) << row;
         EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kPschedPolicyKey.path, L"MaxOutstandingSends").present);
         EXPECT_EQ(System(kTcpipParametersKey, L"KeepAliveTime"), 7200000u);
@@ -286,7 +311,7 @@ TEST_F(TuningTest, NoRowSelectedStoresMinusOneAndWritesAll) {
     WriteDword(kProgramRoot, kProgramKeyPath, L"InternetType", 42);
     Open(-1, 1);
     ASSERT_EQ(main->modemCombo()->Selected(), -1);
-    OptimizeOperation(*main, *settings);
+    RunOptimize(*main, *progress);
     EXPECT_EQ(Prog(L"InternetType"), std::optional<DWORD>(0xFFFFFFFF));
     EXPECT_EQ(System(kPschedPolicyKey, L"MaxOutstandingSends"), 65535u);
 }
@@ -294,10 +319,10 @@ TEST_F(TuningTest, NoRowSelectedStoresMinusOneAndWritesAll) {
 TEST_F(TuningTest, SecondOptimizationKeepsTheFirstBackup) {
     SeedOriginals();
     Open(0, 1);
-    OptimizeOperation(*main, *settings);
+    RunOptimize(*main, *progress);
     EXPECT_EQ(Prog(L"MaxConnectionsPerServer"), std::optional<DWORD>(10));
     main->speedTrackBar()->SetPosition(0);
-    OptimizeOperation(*main, *settings);
+    RunOptimize(*main, *progress);
     EXPECT_EQ(Prog(L"MaxConnectionsPerServer"), std::optional<DWORD>(10));
     EXPECT_EQ(Prog(L"SpeedSetting"), std::optional<DWORD>(0));
     EXPECT_EQ(System(kInternetSettingsKey, L"MaxConnectionsPerServer"), 4u);
@@ -307,13 +332,13 @@ TEST_F(TuningTest, RestorePutsBackExactlyWhatWasThere) {
     SeedOriginals();
     const Snapshot before = TakeSnapshot();
     Open(0, 1);
-    OptimizeOperation(*main, *settings);
+    RunOptimize(*main, *progress);
     EXPECT_FALSE(TakeSnapshot() == before);
     main->modemCombo()->SetSelected(7);  // the row at restore time no longer matters
     recorder.answers = {IDOK, IDNO};
     recorder.boxes.clear();
     recorder.log.clear();
-    RestoreOperation(*main, *settings);
+    RunRestore(*main, *progress);
     EXPECT_TRUE(TakeSnapshot() == before) << Describe(TakeSnapshot()) << "\nwant " << Describe(before);
     ASSERT_EQ(recorder.boxes.size(), 2u);
     EXPECT_EQ(recorder.boxes[0].style, 0x31u);
@@ -325,17 +350,17 @@ TEST_F(TuningTest, RestorePutsBackExactlyWhatWasThere) {
     EXPECT_FALSE(Prog(L"MaxConnectionsPerServer").has_value());
     EXPECT_EQ(Prog(L"InternetType"), std::optional<DWORD>(0)) << "choices stay";
     EXPECT_FALSE(main->restoreButton()->Enabled());
-    EXPECT_EQ(settings->currentSettingsHeading()->caption(), L"Restoring the computer's internet settings");
-    EXPECT_EQ(settings->currentSettingsLabel()->caption(), L"Restoring modem settings...");
+    EXPECT_EQ(progress->heading()->caption(), L"Restoring the computer's internet settings");
+    EXPECT_EQ(progress->status()->caption(), L"Restoring modem settings...");
 }
 
 TEST_F(TuningTest, CancelChangesNothing) {
     Open(0, 1);
-    OptimizeOperation(*main, *settings);
+    RunOptimize(*main, *progress);
     const Snapshot tuned = TakeSnapshot();
     recorder.answers = {IDCANCEL};
     recorder.log.clear();
-    RestoreOperation(*main, *settings);
+    RunRestore(*main, *progress);
     EXPECT_TRUE(TakeSnapshot() == tuned);
     EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"box"})) << "no click sound";
     EXPECT_EQ(Prog(L"Restore"), std::optional<DWORD>(1));
@@ -349,7 +374,7 @@ TEST_F(TuningTest, OldStyleBackupRestoresByTheRowRule) {
     WriteRegistryInteger(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"DefaultTTL", 64, false);
     Open(7, 0);
     recorder.answers = {IDOK, IDNO};
-    RestoreOperation(*main, *settings);
+    RunRestore(*main, *progress);
     EXPECT_EQ(System(kInternetSettingsKey, L"MaxConnectionsPerServer"), 6u);
     EXPECT_EQ(System(kInternetSettingsKey, L"MaxConnectionsPer1_0Server"), 2u) << "missing backups restore defaults";
     EXPECT_EQ(System(kTcpipParametersKey, L"KeepAliveTime"), 7200000u);
@@ -358,7 +383,7 @@ TEST_F(TuningTest, OldStyleBackupRestoresByTheRowRule) {
     WriteDword(kProgramRoot, kProgramKeyPath, L"Restore", 1);
     main->modemCombo()->SetSelected(0);
     recorder.answers = {IDOK, IDNO};
-    RestoreOperation(*main, *settings);
+    RunRestore(*main, *progress);
     EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"DefaultTTL").present);
 }
 
@@ -370,7 +395,7 @@ TEST_F(TuningTest, NoInterruptionLosesTheOriginals) {
         Open(0, 1);
         if (main->restoreButton()->Enabled()) {
             recorder.answers = {IDOK, IDNO};
-            RestoreOperation(*main, *settings);
+            RunRestore(*main, *progress);
         }
     };
     // Killed during the optimization's paced steps: only the choices were saved.
@@ -378,7 +403,7 @@ TEST_F(TuningTest, NoInterruptionLosesTheOriginals) {
     WriteProgramInteger(value::kSpeedSetting, 1);
     Open(0, 1);
     EXPECT_FALSE(main->restoreButton()->Enabled());
-    OptimizeOperation(*main, *settings);
+    RunOptimize(*main, *progress);
     restoreFully();
     EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
 
@@ -387,7 +412,7 @@ TEST_F(TuningTest, NoInterruptionLosesTheOriginals) {
     WriteRegistryInteger(kProgramRoot, kBackupKeyPath, L"DefaultTTL", 1, false);
     Open(0, 1);
     EXPECT_FALSE(main->restoreButton()->Enabled());
-    OptimizeOperation(*main, *settings);
+    RunOptimize(*main, *progress);
     restoreFully();
     EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
 
@@ -400,19 +425,19 @@ TEST_F(TuningTest, NoInterruptionLosesTheOriginals) {
 
     // Killed in the middle of a restore: some originals back, the flag still set.
     Open(3, 0);
-    OptimizeOperation(*main, *settings);
+    RunOptimize(*main, *progress);
     WriteRegistryInteger(HKEY_CURRENT_USER, kInternetSettingsKey.path, L"MaxConnectionsPerServer", 10, false);
     restoreFully();
     EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
 
     // Killed after the originals were back and the flag gone, with backups left over.
     Open(0, 1);
-    OptimizeOperation(*main, *settings);
+    RunOptimize(*main, *progress);
     PutBackOriginals(0);
     DeleteProgramValue(value::kRestore);
     EXPECT_TRUE(TakeSnapshot() == originals);
     Open(0, 1);
-    OptimizeOperation(*main, *settings);  // backs up afresh over the leftovers
+    RunOptimize(*main, *progress);  // backs up afresh over the leftovers
     restoreFully();
     EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
 }
@@ -421,8 +446,17 @@ TEST_F(TuningTest, NoInterruptionLosesTheOriginals) {
 
 namespace {
 
+// The real program in its own process works on the prefix's real keys, and so do these cases.
 class TuningEndToEnd : public TuningTest {
 protected:
+    void SetUp() override {
+        ResetProgramKey();
+        ClearSystemValues();
+    }
+    void TearDown() override {
+        ResetProgramKey();
+        ClearSystemValues();
+    }
     HWND StartAndWait(Program& p) {
         HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
         if (main) WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s);

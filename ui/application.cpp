@@ -1,7 +1,5 @@
 #include "ui/application.h"
 
-#include "ui/hints.h"
-
 namespace zephrin::ui {
 
 Application& Application::Instance() {
@@ -19,17 +17,25 @@ HCURSOR Application::Cursor(CursorId id) const {
     return LoadCursorW(nullptr, IDC_ARROW);
 }
 
+void Application::InstallHandCursor() {
+    if (HCURSOR hand = LoadCursorW(nullptr, IDC_HAND))
+        SetCursor(CursorId::HandPoint, hand);
+    else
+        RemoveCursor(CursorId::HandPoint);
+}
+
 void Application::Dispatch(MSG& msg) {
     if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && onShortCut) {
         try {
             onShortCut(msg);
         } catch (...) {
+            // A failing shortcut handler must not keep the key from its window.
         }
     }
     // Windowed controls with a hint: their container never sees the pointer over them.
     if (msg.message == WM_MOUSEMOVE) {
         Component* c = ComponentOfWindow(msg.hwnd);
-        if (c && !dynamic_cast<Container*>(c)) HintLayer::Instance().PointerOver(c);
+        if (c && !c->AsContainer()) hints_.PointerOver(c);
     }
     // Tab, Enter and accelerators work in every top-level window of ours.
     HWND top = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;

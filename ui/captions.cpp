@@ -1,7 +1,6 @@
 #include "ui/captions.h"
 
-#include "settings/program_key.h"
-#include "ui/application.h"
+#include "platform/text.h"
 #include "ui/toolkit.h"
 
 namespace zephrin::ui {
@@ -10,19 +9,6 @@ namespace {
 bool IsBlankOrControl(wchar_t c) { return c >= 1 && c <= 32; }
 
 }  // namespace
-
-std::wstring AsciiLower(std::wstring text) {
-    for (wchar_t& c : text)
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
-    return text;
-}
-
-std::wstring TrimControlChars(const std::wstring& text) {
-    size_t b = 0, e = text.size();
-    while (b < e && text[b] <= 32) ++b;
-    while (e > b && text[e - 1] <= 32) --e;
-    return text.substr(b, e - b);
-}
 
 SplitLine SplitCaptionLine(const std::wstring& line) {
     SplitLine out;
@@ -107,10 +93,7 @@ std::vector<std::wstring> CutLines(const std::wstring& text) {
     return lines;
 }
 
-std::vector<std::wstring> LoadCaptionTable() {
-    const std::wstring language = AsciiLower(ReadProgramString(value::kLanguage, L"english"));
-    HMODULE module = Application::Instance().instance();
-    if (!module) module = GetModuleHandleW(nullptr);
+std::vector<std::wstring> LoadCaptionTable(HMODULE module, const std::wstring& language) {
     // Resource names are found without regard to case.
     HRSRC res = FindResourceW(module, language.c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
     if (!res) return {};
@@ -137,18 +120,9 @@ void ApplyCaptionLines(Form& form, const std::vector<std::wstring>& lines) {
         }
         Component* target = form.Find(key);
         if (!target) continue;
-        switch (target->kind()) {
-        case Kind::Label:
-        case Kind::Panel:
-        case Kind::Button:
-        case Kind::MenuItem:
-        case Kind::Memo:
-            if (row.fields.size() < 3) return;
-            target->SetCaption(row.fields[2]);
-            break;
-        default:
-            break;
-        }
+        if (!target->TakesCaption()) continue;
+        if (row.fields.size() < 3) return;
+        target->SetCaption(row.fields[2]);
     }
 }
 
@@ -167,21 +141,6 @@ std::wstring GetCaptionFromLines(const std::vector<std::wstring>& lines, const s
         result = row.fields[2];
     }
     return result;
-}
-
-void ApplyCaptions(Form& form) {
-    try {
-        ApplyCaptionLines(form, LoadCaptionTable());
-    } catch (...) {
-    }
-}
-
-std::wstring GetCaption(const std::wstring& window, const std::wstring& key) {
-    try {
-        return GetCaptionFromLines(LoadCaptionTable(), window, key);
-    } catch (...) {
-        return {};
-    }
 }
 
 }  // namespace zephrin::ui

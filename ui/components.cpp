@@ -17,12 +17,6 @@ COLORREF ResolveColor(Color c) {
 
 // ---- Component -------------------------------------------------------------
 
-Component::~Component() { HintLayer::Instance().Forget(this); }
-
-Control::~Control() {
-    if (window_) RemovePropW(window_.get(), kComponentProperty);
-}
-
 FontSpec Component::EffectiveFont() const {
     if (!parentFont || !parent_) return font;
     return parent_->ContainerFont();
@@ -121,14 +115,14 @@ bool Container::HandleContainerMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp,
             tracking_ = TrackMouseEvent(&tme) != FALSE;
         }
         SetHovered(HitTest(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)}));
-        HintLayer::Instance().PointerOver(hovered_);
+        Application::Instance().hints().PointerOver(hovered_);
         result = 0;
         return true;
     }
     case WM_MOUSELEAVE:
         tracking_ = false;
         SetHovered(nullptr);
-        HintLayer::Instance().PointerOver(nullptr);
+        Application::Instance().hints().PointerOver(nullptr);
         result = 0;
         return true;
     case WM_LBUTTONDOWN:
@@ -141,26 +135,27 @@ bool Container::HandleContainerMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp,
         pressed_ = nullptr;
         if (GetCapture() == wnd) ReleaseCapture();
         Component* up = HitTest(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-        if (down && down == up && up->onClick) {
-            try {
-                up->onClick();
-            } catch (...) {
-            }
-        }
+        if (down && down == up && up->onClick) up->onClick();
         result = 0;
         return true;
     }
     case WM_SETCURSOR: {
-        if (LOWORD(lp) != HTCLIENT || reinterpret_cast<HWND>(wp) != wnd) return false;
+        if (LOWORD(lp) != HTCLIENT) return false;
+        const HWND under = reinterpret_cast<HWND>(wp);
+        if (under != wnd) {
+            // A child window asks its parent first: a control with a cursor of its own gets it here.
+            const Component* child = ComponentOfWindow(under);
+            if (!child || child->cursor == CursorId::Default) return false;
+            ::SetCursor(Application::Instance().Cursor(child->cursor));
+            result = TRUE;
+            return true;
+        }
         POINT p;
         GetCursorPos(&p);
         ScreenToClient(wnd, &p);
         Component* c = HitTest(p);
         CursorId id = c ? c->cursor : CursorId::Default;
-        if (id == CursorId::Default) {
-            // A container's own cursor (the progress window's hourglass) applies between components.
-            if (auto* self = dynamic_cast<Component*>(this)) id = self->cursor;
-        }
+        if (id == CursorId::Default) id = ContainerCursor();
         ::SetCursor(Application::Instance().Cursor(id));
         result = TRUE;
         return true;
@@ -178,8 +173,8 @@ bool Container::HandleContainerMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp,
     case WM_NOTIFY:
     case WM_HSCROLL:
         // Child notifications go to the form, which knows every control by id.
-        if (ownerForm_ && ownerForm_->Handle() != wnd) {
-            result = SendMessageW(ownerForm_->Handle(), msg, wp, lp);
+        if (containerForm_ && containerForm_->Handle() != wnd) {
+            result = SendMessageW(containerForm_->Handle(), msg, wp, lp);
             return true;
         }
         return false;
@@ -276,70 +271,51 @@ void Bevel::Paint(HDC dc) {
 
 // ---- Windowed controls -----------------------------------------------------
 
-HWND Control::CreateChild(const wchar_t* className, DWORD style, DWORD exStyle) {
+HWND Control::CreateChild(const wchar_t* className, DWORD style, DWORD exStyle, MessageTarget* target, int height) {
     RECT r = PixelRect();
-    window_.reset(CreateWindowExW(exStyle, className, caption_.c_str(),
-                                  WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.left, r.top,
-                                  r.right - r.left, r.bottom - r.top, parent()->ContainerHandle(),
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                                  Application::Instance().instance(), nullptr));
-    if (window_) AttachWindow();
-    return window_.get();
-}
-
-void Control::AttachWindow() {
-    SetPropW(window_.get(), kComponentProperty, static_cast<Component*>(this));
-    SendMessageW(window_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(form()->FontHandle(EffectiveFont())),
-                 FALSE);
+    if (height >= 0) r.bottom = r.top + height;
+    WindowArgs w;
+    w.className = className;
+    w.title = caption_.c_str();
+    w.style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style;
+    w.exStyle = exStyle;
+    w.rect = r;
+    w.parent = parent()->ContainerHandle();
+    w.id = controlId;
+    window_ = CreateWindowFor(Application::Instance().instance(), w, target);
+    if (!window_) return nullptr;
+    SetPropW(window_, kComponentProperty, static_cast<Component*>(this));
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(form()->FontHandle(EffectiveFont())), FALSE);
+    return window_;
 }
 
 void Control::FontsChanged() {
     if (window_)
-        SendMessageW(window_.get(), WM_SETFONT,
+        SendMessageW(window_, WM_SETFONT,
                      reinterpret_cast<WPARAM>(form()->FontHandle(EffectiveFont())), TRUE);
 }
 
 void Control::SetEnabled(bool enabled) {
-    if (window_) EnableWindow(window_.get(), enabled);
+    if (window_) EnableWindow(window_, enabled);
 }
 
-bool Control::Enabled() const { return window_ && IsWindowEnabled(window_.get()); }
+bool Control::Enabled() const { return window_ && IsWindowEnabled(window_); }
 
 void Panel::SetCaption(const std::wstring& text) {
     caption_ = text;
-    if (window_) InvalidateRect(window_.get(), nullptr, FALSE);
+    if (window_) InvalidateRect(window_, nullptr, FALSE);
 }
 
-LRESULT CALLBACK Panel::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<Panel*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        self = static_cast<Panel*>(cs->lpCreateParams);
-        SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
+LRESULT Panel::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
-    if (self && self->HandleContainerMessage(wnd, msg, wp, lp, result)) return result;
+    if (HandleContainerMessage(wnd, msg, wp, lp, result)) return result;
     return DefWindowProcW(wnd, msg, wp, lp);
 }
 
 void Panel::Realize() {
     static const wchar_t kClass[] = L"ZephrinPanel";
-    WNDCLASSW wc{};
-    if (!GetClassInfoW(Application::Instance().instance(), kClass, &wc)) {
-        wc.lpfnWndProc = &Panel::WndProc;
-        wc.hInstance = Application::Instance().instance();
-        wc.lpszClassName = kClass;
-        wc.hCursor = nullptr;  // set per point in WM_SETCURSOR
-        RegisterClassW(&wc);
-    }
-    RECT r = PixelRect();
-    window_.reset(CreateWindowExW(WS_EX_CONTROLPARENT, kClass, L"",
-                                  WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
-                                      WS_TABSTOP,
-                                  r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                  parent()->ContainerHandle(),
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                                  Application::Instance().instance(), static_cast<Panel*>(this)));
+    RegisterWindowClass(Application::Instance().instance(), kClass);
+    CreateChild(kClass, WS_CLIPCHILDREN | WS_TABSTOP, WS_EX_CONTROLPARENT, this);
 }
 
 void Button::Realize() {
@@ -352,9 +328,13 @@ void Button::Realize() {
     }
 }
 
+void Button::Command(int code) {
+    if (code == BN_CLICKED && Enabled() && onClick) onClick();
+}
+
 void Button::SetCaption(const std::wstring& text) {
     caption_ = text;
-    if (window_) SetWindowTextW(window_.get(), text.c_str());
+    if (window_) SetWindowTextW(window_, text.c_str());
 }
 
 void Memo::Realize() {
@@ -364,13 +344,13 @@ void Memo::Realize() {
 
 void Memo::SetCaption(const std::wstring& text) {
     caption_ = text;
-    if (window_) SetWindowTextW(window_.get(), text.c_str());
+    if (window_) SetWindowTextW(window_, text.c_str());
 }
 
 std::wstring Memo::Text() const {
     if (!window_) return caption_;
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window_.get())) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window_.get(), text.data(), static_cast<int>(text.size()))));
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window_)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(window_, text.data(), static_cast<int>(text.size()))));
     return text;
 }
 
@@ -387,17 +367,9 @@ HIMAGELIST ImageList::Get() {
 
 void ImageCombo::Realize() {
     // The dropped list is sized by the window height at creation.
-    RECT r = PixelRect();
     const int listHeight = Scale(bounds.height) * (static_cast<int>(rows_.size()) + 2);
-    window_.reset(CreateWindowExW(0, WC_COMBOBOXEXW, L"",
-                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST,
-                                  r.left, r.top, r.right - r.left, listHeight,
-                                  parent()->ContainerHandle(),
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
-                                  Application::Instance().instance(), nullptr));
-    if (!window_) return;
-    AttachWindow();
-    if (images_) SendMessageW(window_.get(), CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_->Get()));
+    if (!CreateChild(WC_COMBOBOXEXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, nullptr, listHeight)) return;
+    if (images_) SendMessageW(window_, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_->Get()));
     int index = 0;
     for (const Row& row : rows_) {
         COMBOBOXEXITEMW item{};
@@ -406,19 +378,19 @@ void ImageCombo::Realize() {
         item.pszText = const_cast<wchar_t*>(row.text.c_str());
         item.iImage = row.image;
         item.iSelectedImage = row.image;
-        SendMessageW(window_.get(), CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(window_, CBEM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     }
 }
 
 void ImageCombo::SetSelected(int index) {
     if (!window_) return;
     if (index < 0 || index >= static_cast<int>(rows_.size())) index = -1;
-    SendMessageW(window_.get(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(window_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 int ImageCombo::Selected() const {
     if (!window_) return -1;
-    return static_cast<int>(SendMessageW(window_.get(), CB_GETCURSEL, 0, 0));
+    return static_cast<int>(SendMessageW(window_, CB_GETCURSEL, 0, 0));
 }
 
 void TrackBar::Realize() {
@@ -434,11 +406,11 @@ void TrackBar::Realize() {
 void TrackBar::SetPosition(int position) {
     if (position < minimum) position = minimum;
     if (position > maximum) position = maximum;
-    if (window_) SendMessageW(window_.get(), TBM_SETPOS, TRUE, position);
+    if (window_) SendMessageW(window_, TBM_SETPOS, TRUE, position);
 }
 
 int TrackBar::Position() const {
-    return window_ ? static_cast<int>(SendMessageW(window_.get(), TBM_GETPOS, 0, 0)) : minimum;
+    return window_ ? static_cast<int>(SendMessageW(window_, TBM_GETPOS, 0, 0)) : minimum;
 }
 
 void ProgressBar::Realize() {
@@ -446,11 +418,11 @@ void ProgressBar::Realize() {
 }
 
 void ProgressBar::SetPosition(int position) {
-    if (window_) SendMessageW(window_.get(), PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    if (window_) SendMessageW(window_, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 int ProgressBar::Position() const {
-    return window_ ? static_cast<int>(SendMessageW(window_.get(), PBM_GETPOS, 0, 0)) : 0;
+    return window_ ? static_cast<int>(SendMessageW(window_, PBM_GETPOS, 0, 0)) : 0;
 }
 
 // ---- Menus -----------------------------------------------------------------
@@ -468,9 +440,9 @@ void PopupMenu::Popup(int x, int y) {
     const UINT flags = TPM_RIGHTALIGN | TPM_TOPALIGN | TPM_LEFTBUTTON | TPM_VERPOSANIMATION |
                        TPM_RETURNCMD | TPM_NONOTIFY;
     const int chosen = TrackPopupMenu(menu.get(), flags, x, y, 0, owner, nullptr);
-    for (MenuItem* item : items_) {
-        if (chosen != 0 && item->commandId == chosen && item->onClick) item->onClick();
-    }
+    if (chosen == 0) return;
+    for (MenuItem* item : items_)
+        if (item->commandId == chosen && item->onClick) item->onClick();
 }
 
 }  // namespace zephrin::ui

@@ -1,25 +1,18 @@
 #include <algorithm>
 
+#include "platform/text.h"
+
 #include "ui/application.h"
+#include "ui/hints.h"
 #include "ui/toolkit.h"
 
 namespace zephrin::ui {
 namespace {
 
-bool EqualsIgnoringAsciiCase(const std::wstring& a, const std::wstring& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        wchar_t x = a[i], y = b[i];
-        if (x >= L'A' && x <= L'Z') x = static_cast<wchar_t>(x + 32);
-        if (y >= L'A' && y <= L'Z') y = static_cast<wchar_t>(y + 32);
-        if (x != y) return false;
-    }
-    return true;
-}
-
-std::wstring FontKey(const FontSpec& f) {
+// Fonts differ by DPI as much as by face: a font made for one DPI is never lent to another.
+std::wstring FontKey(const FontSpec& f, int dpi) {
     return f.name + L"|" + std::to_wstring(f.sizePt) + L"|" + std::to_wstring(f.style) + L"|" +
-           std::to_wstring(f.charset);
+           std::to_wstring(f.charset) + L"|" + std::to_wstring(dpi);
 }
 
 int ScreenDpi() {
@@ -30,9 +23,14 @@ int ScreenDpi() {
 
 }  // namespace
 
-Form::Form(FormArgs args) : args_(std::move(args)) { ownerForm_ = this; }
+// The DPI is known from the start, so a caption measured before Create already
+// uses the fonts the window will have.
+Form::Form(FormArgs args) : args_(std::move(args)), dpi_(args_.dpi > 0 ? args_.dpi : ScreenDpi()) {
+    containerForm_ = this;
+}
 
 Form::~Form() {
+    Application::Instance().hints().FormGoing(*this);
     // Child windows go with their parent, before the components that hold their handles.
     window_.reset();
 }
@@ -40,13 +38,9 @@ Form::~Form() {
 void Form::Adopt(std::unique_ptr<Component> c, Container* parent) {
     if (!parent) parent = this;
     c->form_ = this;
-    c->parent_ = c->kind() == Kind::MenuItem || c->kind() == Kind::PopupMenu ||
-                         c->kind() == Kind::ImageList
-                     ? nullptr
-                     : parent;
-    if (auto* ctl = dynamic_cast<Control*>(c.get())) ctl->controlId = nextId_++;
-    if (auto* item = dynamic_cast<MenuItem*>(c.get())) item->commandId = nextId_++;
-    if (auto* panel = dynamic_cast<Panel*>(c.get())) panel->ownerForm_ = this;
+    c->parent_ = c->IsPlaced() ? parent : nullptr;
+    if (c->TakeId(nextId_)) byId_[nextId_++] = c.get();
+    if (Container* inner = c->AsContainer()) inner->containerForm_ = this;
     if (c->parent_) parent->children_.push_back(c.get());
     components_.push_back(std::move(c));
 }
@@ -69,7 +63,7 @@ std::wstring Form::Title() const {
 }
 
 HFONT Form::FontHandle(const FontSpec& wanted) {
-    const std::wstring key = FontKey(wanted);
+    const std::wstring key = FontKey(wanted, dpi_);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.get();
     LOGFONTW lf{};
@@ -100,38 +94,17 @@ void Form::RealizeChildren(Container* container) {
                      [](Component* a, Component* b) { return a->tabOrder < b->tabOrder; });
     for (Component* c : windowed) {
         c->Realize();
-        if (auto* panel = dynamic_cast<Panel*>(c)) RealizeChildren(panel);
+        if (Container* inner = c->AsContainer()) RealizeChildren(inner);
     }
 }
 
-LRESULT CALLBACK Form::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<Form*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    if (msg == WM_NCCREATE) {
-        self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->window_.reset(wnd);
-    }
-    if (!self) return DefWindowProcW(wnd, msg, wp, lp);
-    if (msg == WM_NCDESTROY) {
-        SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
-        self->window_.release();
-        return DefWindowProcW(wnd, msg, wp, lp);
-    }
-    try {
-        return self->HandleMessage(msg, wp, lp);
-    } catch (...) {
-        return DefWindowProcW(wnd, msg, wp, lp);
-    }
+void Form::WindowDestroyed() {
+    window_.release();
+    // Windows destroyed the child windows before this one.
+    for (auto& c : components_) c->ParentDestroyed();
 }
 
-Control* Form::ControlById(int id) const {
-    for (const auto& c : components_)
-        if (auto* ctl = dynamic_cast<Control*>(c.get()); ctl && ctl->controlId == id) return ctl;
-    return nullptr;
-}
-
-LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
-    HWND wnd = window_.get();
+LRESULT Form::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     LRESULT result = 0;
     switch (msg) {
     case DM_GETDEFID:
@@ -139,27 +112,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return MAKELRESULT(defaultButton->controlId, DC_HASDEFID);
         return 0;
     case WM_COMMAND: {
-        const int id = LOWORD(wp);
-        const int code = HIWORD(wp);
-        if (Control* ctl = ControlById(id)) {
-            if (ctl->kind() == Kind::Button && code == BN_CLICKED && ctl->Enabled() && ctl->onClick) {
-                try {
-                    ctl->onClick();
-                } catch (...) {
-                }
-            }
-            return 0;
-        }
+        auto it = byId_.find(LOWORD(wp));
+        if (it != byId_.end()) it->second->Command(HIWORD(wp));
         return 0;
     }
-    case WM_SHOWWINDOW:
-        if (wp && onShow) {
-            try {
-                onShow();
-            } catch (...) {
-            }
-        }
-        break;
     case WM_CLOSE:
         if (quitOnClose) {
             closed_ = true;
@@ -169,6 +125,8 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         return 0;
     case WM_DESTROY:
+        for (auto& c : components_)
+            if (HWND child = c->Handle()) RemovePropW(child, kComponentProperty);
         // Only a close ends the loop; a window torn down by its owner object does not.
         if (quitOnClose && closed_) PostQuitMessage(0);
         return 0;
@@ -181,16 +139,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 void Form::Create() {
     HINSTANCE inst = Application::Instance().instance();
-    WNDCLASSW wc{};
-    if (!GetClassInfoW(inst, args_.className.c_str(), &wc)) {
-        wc.lpfnWndProc = &Form::WndProc;
-        wc.hInstance = inst;
-        wc.lpszClassName = args_.className.c_str();
-        wc.hIcon = LoadIconW(inst, L"MAINICON");
-        wc.hCursor = nullptr;
-        RegisterClassW(&wc);
-    }
-    dpi_ = ScreenDpi();
+    RegisterWindowClass(inst, args_.className.c_str(), LoadIconW(inst, L"MAINICON"));
     DWORD style = WS_CAPTION | WS_CLIPCHILDREN;
     DWORD exStyle = WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;
     switch (args_.border) {
@@ -206,9 +155,13 @@ void Form::Create() {
     }
     RECT r{0, 0, Scale(args_.clientWidth), Scale(args_.clientHeight)};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
-    HWND owner = args_.owner ? args_.owner->Handle() : nullptr;
-    CreateWindowExW(exStyle, args_.className.c_str(), L"", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                    r.right - r.left, r.bottom - r.top, owner, nullptr, inst, this);
+    WindowArgs w;
+    w.className = args_.className.c_str();
+    w.style = style;
+    w.exStyle = exStyle;
+    w.rect = RECT{0, 0, r.right - r.left, r.bottom - r.top};
+    w.parent = args_.owner ? args_.owner->Handle() : nullptr;
+    window_.reset(CreateWindowFor(inst, w, this));
     if (!window_) return;
     RealizeChildren(this);
     FontsChanged();
@@ -242,7 +195,10 @@ void Form::Place() {
 
 void Form::Show() {
     if (!window_) return;
-    if (!IsWindowVisible(window_.get())) Place();
+    if (!IsWindowVisible(window_.get())) {
+        Place();
+        if (onShow) onShow();
+    }
     ShowWindow(window_.get(), SW_SHOW);
     UpdateWindow(window_.get());
 }

@@ -11,10 +11,7 @@ constexpr UINT kHideTimer = 2;
 
 std::wstring ShortHint(const std::wstring& hint) { return hint.substr(0, hint.find(L'|')); }
 
-HintLayer& HintLayer::Instance() {
-    static HintLayer layer;
-    return layer;
-}
+HintLayer::~HintLayer() { Shutdown(); }
 
 void HintLayer::SetHint(const std::wstring& hint) {
     if (hint == hint_) return;
@@ -26,7 +23,7 @@ void HintLayer::PointerOver(Component* c) {
     if (c == over_) return;
     over_ = c;
     SetHint(c ? c->hint : std::wstring());
-    if (timerWindow_) KillTimer(timerWindow_, kShowTimer);
+    if (timerWindow_) KillTimer(timerWindow_.get(), kShowTimer);
     if (!c || ShortHint(c->hint).empty()) {
         HideNow();
         return;
@@ -35,10 +32,10 @@ void HintLayer::PointerOver(Component* c) {
     StartTimer(kShowTimer, showing_ ? hintShortPause : hintPause);
 }
 
-void HintLayer::Forget(const Component* c) {
-    if (c != over_) return;
+void HintLayer::FormGoing(const Form& form) {
+    if (!over_ || over_->form() != &form) return;
     over_ = nullptr;
-    if (timerWindow_) KillTimer(timerWindow_, kShowTimer);
+    if (timerWindow_) KillTimer(timerWindow_.get(), kShowTimer);
     HideNow();
 }
 
@@ -49,7 +46,7 @@ void HintLayer::ShowNow() {
     if (!window_ || windowKind_ != hintWindowClass) {
         window_.reset();
         windowKind_ = hintWindowClass;
-        if (hintWindowClass) window_ = hintWindowClass();
+        if (hintWindowClass) window_ = hintWindowClass(*this);
     }
     if (!window_) return;
     POINT p;
@@ -62,8 +59,8 @@ void HintLayer::ShowNow() {
 }
 
 void HintLayer::HideNow() {
-    if (timerWindow_) KillTimer(timerWindow_, kHideTimer);
-    if (showing_ && hideHint) hideHint();
+    if (timerWindow_) KillTimer(timerWindow_.get(), kHideTimer);
+    if (showing_ && window_) window_->HideHint();
     showing_ = false;
 }
 
@@ -71,35 +68,28 @@ void HintLayer::Shutdown() {
     over_ = nullptr;
     HideNow();
     window_.reset();
-    if (timerWindow_) DestroyWindow(timerWindow_);
-    timerWindow_ = nullptr;
+    timerWindow_.reset();
 }
 
-void HintLayer::StartTimer(UINT id, UINT ms) { SetTimer(TimerWindow(), id, ms, nullptr); }
-
-LRESULT CALLBACK HintLayer::TimerProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg != WM_TIMER) return DefWindowProcW(w, msg, wp, lp);
-    HintLayer& layer = Instance();
-    KillTimer(w, wp);
-    try {
-        if (wp == kShowTimer) layer.ShowNow();
-        if (wp == kHideTimer) layer.HideNow();
-    } catch (...) {
-    }
-    return 0;
-}
-
-HWND HintLayer::TimerWindow() {
+void HintLayer::StartTimer(UINT id, UINT ms) {
     if (!timerWindow_) {
+        static const wchar_t kClass[] = L"ZephrinHintTimer";
         HINSTANCE inst = Application::Instance().instance();
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = &HintLayer::TimerProc;
-        wc.hInstance = inst;
-        wc.lpszClassName = L"ZephrinHintTimer";
-        RegisterClassW(&wc);
-        timerWindow_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, nullptr);
+        RegisterWindowClass(inst, kClass);
+        WindowArgs w;
+        w.className = kClass;
+        w.parent = HWND_MESSAGE;
+        timerWindow_.reset(CreateWindowFor(inst, w, this));
     }
-    return timerWindow_;
+    if (timerWindow_) SetTimer(timerWindow_.get(), id, ms, nullptr);
+}
+
+LRESULT HintLayer::HandleMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != WM_TIMER) return DefWindowProcW(w, msg, wp, lp);
+    KillTimer(w, wp);
+    if (wp == kShowTimer) ShowNow();
+    if (wp == kHideTimer) HideNow();
+    return 0;
 }
 
 }  // namespace zephrin::ui

@@ -33,18 +33,15 @@ FontSpec DesktopFont() {
 }
 
 void NormalizeFormFont(Form& form) {
-    try {
-        if (form.font.sizePt > 9) form.font.sizePt = 9;
-        for (const auto& c : form.components()) {
-            if (!c->HasFont() || c->parentFont) continue;
-            c->font.name = form.font.name;
-            if (c->font.sizePt < form.font.sizePt) c->font.sizePt = form.font.sizePt;
-        }
-    } catch (...) {
+    if (form.font.sizePt > 9) form.font.sizePt = 9;
+    for (const auto& c : form.components()) {
+        if (!c->HasFont() || c->parentFont) continue;
+        c->font.name = form.font.name;
+        if (c->font.sizePt < form.font.sizePt) c->font.sizePt = form.font.sizePt;
     }
 }
 
-void PrepareWindow(Form& form) {
+void PrepareWindow(Form& form, const std::vector<std::wstring>& captionLines) {
     const FontSpec desktop = DesktopFont();
     // The window takes face, size, style and character set; its colour stays.
     form.font.name = desktop.name;
@@ -53,7 +50,7 @@ void PrepareWindow(Form& form) {
     form.font.charset = desktop.charset;
     NormalizeFormFont(form);
     form.FontsChanged();
-    ApplyCaptions(form);
+    ApplyCaptionLines(form, captionLines);
 }
 
 }  // namespace zephrin::ui

@@ -1,0 +1,94 @@
+#include "app/tuning_flows.h"
+
+#include <vector>
+
+#include "app/captions.h"
+#include "app/main_window.h"
+#include "app/progress_window.h"
+#include "app/window_names.h"
+#include "features/tuning_engine.h"
+
+namespace zephrin {
+namespace {
+
+struct StepText {
+    int count;
+    const wchar_t* key;
+};
+
+// The main window waits while the progress window shows, however the run ends.
+class BusyScope {
+public:
+    BusyScope(MainWindow& main, ProgressWindow& progress) : main_(main), progress_(progress) {
+        main_.SetEnabled(false);
+        progress_.SetPlacement(ui::Placement::OwnerCenter);
+        progress_.Show();
+    }
+    ~BusyScope() {
+        main_.SetEnabled(true);
+        progress_.Hide();
+    }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    MainWindow& main_;
+    ProgressWindow& progress_;
+};
+
+// False when the program is ending.
+bool RunSteps(ProgressWindow& progress, const wchar_t* headingKey, const std::vector<StepText>& steps) {
+    int total = 0;
+    for (const auto& s : steps) total += s.count;
+    progress.Begin(Caption(kProgressFormName, headingKey), total);
+    for (const auto& s : steps)
+        for (int i = 0; i < s.count; ++i)
+            if (!progress.RunPacedStep(Caption(kProgressFormName, s.key))) return false;
+    return true;
+}
+
+void AskRestart(MainWindow& main) {
+    const std::wstring text = JoinParagraphs({Caption(kMainFormName, L"MessageBoxChangeRestart1"),
+                                              Caption(kMainFormName, L"MessageBoxChangeRestart2"),
+                                              Caption(kMainFormName, L"MessageBoxChangeRestart3")});
+    const int answer =
+        main.actions().messageBox(main.Handle(), text, main.Title(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+    if (answer == IDYES) main.actions().restartWindows();
+}
+
+}  // namespace
+
+void RunOptimize(MainWindow& main, ProgressWindow& progress) {
+    const int row = main.modemCombo()->Selected();
+    const int speed = main.speedTrackBar()->Position();
+    SaveChoice(row, speed);
+    main.actions().playClick();
+    TuningOutcome outcome;
+    {
+        BusyScope busy(main, progress);
+        if (!RunSteps(progress, L"MessageUpdate",
+                      {{2, L"MessageChange1"}, {3, L"MessageChange2"}, {2, L"MessageChange3"}, {4, L"MessageChange4"}}))
+            return;
+        outcome = Optimize(row, speed);
+    }
+    main.restoreButton()->SetEnabled(outcome.backupHeld);
+    AskRestart(main);
+}
+
+void RunRestore(MainWindow& main, ProgressWindow& progress) {
+    const std::wstring text =
+        JoinParagraphs({Caption(kMainFormName, L"MessageBoxReset1"), Caption(kMainFormName, L"MessageBoxReset2")});
+    if (main.actions().messageBox(main.Handle(), text, main.Title(), MB_OKCANCEL | MB_ICONWARNING) != IDOK) return;
+    main.actions().playClick();
+    TuningOutcome outcome;
+    {
+        BusyScope busy(main, progress);
+        if (!RunSteps(progress, L"MessageRestore", {{2, L"MessageChange1"}, {3, L"MessageChange2"}, {4, L"MessageChange5"}}))
+            return;
+        outcome = Restore(main.modemCombo()->Selected());
+    }
+    main.restoreButton()->SetEnabled(outcome.backupHeld);
+    AskRestart(main);
+}
+
+}  // namespace zephrin

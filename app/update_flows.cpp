@@ -1,0 +1,33 @@
+#include "app/update_flows.h"
+
+#include <windows.h>
+
+#include "app/captions.h"
+#include "app/window_names.h"
+#include "platform/identity.h"
+#include "platform/program_key.h"
+#include "platform/shell.h"
+
+namespace zephrin {
+
+void RunUpdateCheckMode(const Actions& actions, int (*check)()) {
+    if (check() != 1) return;
+    for (const wchar_t* cls : {kAboutFormClass, kProgressFormClass, kMainFormClass}) {
+        if (HWND w = FindWindowW(cls, nullptr)) SendMessageW(w, WM_CLOSE, 0, 0);
+    }
+    const std::wstring title = Caption(kMainFormName, kMainFormName);
+    const std::wstring text = JoinParagraphs(
+        {Caption(kUpdateFormName, L"MessageBoxUpdate1"), Caption(kUpdateFormName, L"MessageBoxUpdate2")});
+    if (actions.messageBox(nullptr, text, title, MB_YESNO | MB_ICONINFORMATION) == IDYES)
+        actions.openNoOwner(ProgramFolder() + kUpdaterFile, L"");
+}
+
+bool CheckUpdateSchedule(const Actions& actions) {
+    const std::wstring stored = ReadProgramString(value::kUpdatedDate, CurrentTimestampString());
+    const auto due = UpdateCheckDue(stored, CurrentLocalDateTime());
+    if (!due) return false;
+    if (*due) actions.openNoOwner(ProgramFolder() + kProgramFile, kCheckUpdateArgument);
+    return true;
+}
+
+}  // namespace zephrin

@@ -1,0 +1,35 @@
+#pragma once
+// Asking the maker's update server whether a newer version exists, and the
+// rule that decides when the 45-day schedule asks again. No windows here:
+// the program decides what to show.
+#include <chrono>
+#include <optional>
+#include <string>
+
+#include "platform/identity.h"
+#include "platform/timestamps.h"
+
+namespace zephrin {
+
+inline const std::string kUpdateTarget =
+    std::string("/downloads/update/?product=zephrin&version=") + kProductVersionAscii;
+inline const char kUpdateUserAgent[] = "Mozilla/4.0 (compatible; ORVANE)";
+
+// 0, 1 or 2 for the first marker found in that order; -1 for none.
+int FindUpdateMarker(const std::wstring& replyText);
+
+// A stalled server gives up after this long, for connecting and for the exchange.
+inline constexpr std::chrono::seconds kUpdateTimeout{30};
+
+// The whole request against host:port: the reply's marker, or -1 on every failure.
+int CheckForUpdateAt(const std::string& host, unsigned short port, std::chrono::seconds timeout);
+int CheckForUpdate();
+// Body bytes to text by the reply's charset, else ISO-8859-1.
+std::wstring DecodeReplyBody(const std::string& bytes, const std::string& contentType);
+
+// Whole days between two moments, fraction dropped, sign ignored.
+long long WholeDaysBetween(DateTime a, DateTime b);
+// Whether the stored last-update text asks for a check now; nullopt when it cannot be read.
+std::optional<bool> UpdateCheckDue(const std::wstring& storedUpdatedDate, DateTime now);
+
+}  // namespace zephrin

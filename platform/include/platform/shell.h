@@ -1,0 +1,43 @@
+#pragma once
+// The thin layer over the shell, the help viewer and the sound service.
+// Nothing here reports a failure.
+#include <windows.h>
+
+#include <string>
+
+#include "platform/handles.h"
+
+namespace zephrin {
+
+// The folder of the running program file, with its trailing separator.
+std::wstring ProgramFolder();
+
+// Opens a file, program or address; `owner` may be null.
+void ShellOpen(HWND owner, const std::wstring& file, const std::wstring& parameters);
+void ShellOpenURL(HWND owner, const std::wstring& address);
+
+std::wstring HelpPath(const std::wstring& folder, const std::wstring& file, const std::wstring& topic);
+// Where the help viewer's library is loaded from: the system folder only.
+std::wstring HelpLibraryPath();
+
+// The help viewer's library, loaded on the first request and kept until the viewer goes.
+class HelpViewer {
+public:
+    // Null when the library is missing or unusable.
+    HMODULE Library();
+    void ShowTopic(const std::wstring& helpFile, const std::wstring& topic);
+
+private:
+    using HtmlHelpWFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
+    bool tried_ = false;
+    UniqueModule library_;
+    HtmlHelpWFn htmlHelpW_ = nullptr;  // inside library_
+};
+
+void PlayClickSound();
+
+// The maker's pages.
+std::wstring HomePageUrl();
+std::wstring SupportPageUrl();
+
+}  // namespace zephrin

@@ -1,0 +1,152 @@
+#include "platform/registry.h"
+
+#include <vector>
+
+#include "platform/handles.h"
+
+namespace zephrin {
+namespace {
+
+constexpr REGSAM kWow64View = KEY_WOW64_64KEY;
+
+UniqueKey OpenExisting(HKEY root, const std::wstring& path, REGSAM mask) {
+    UniqueKey key;
+    if (RegOpenKeyExW(root, RelativeKeyPath(path).c_str(), 0, mask, key.put()) != ERROR_SUCCESS)
+        key.release();
+    return key;
+}
+
+UniqueKey OpenOrCreate(HKEY root, const std::wstring& path, REGSAM mask) {
+    UniqueKey key;
+    if (RegCreateKeyExW(root, RelativeKeyPath(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        mask, nullptr, key.put(), nullptr) != ERROR_SUCCESS)
+        key.release();
+    return key;
+}
+
+bool ReadDword(HKEY root, const std::wstring& path, const std::wstring& name, bool use64,
+               int32_t& out) {
+    UniqueKey key = OpenExisting(root, path, RegistryReadMask(use64));
+    if (!key) return false;
+    DWORD type = 0;
+    DWORD data = 0;
+    DWORD size = sizeof data;
+    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&data),
+                         &size) != ERROR_SUCCESS)
+        return false;
+    if (type != REG_DWORD) return false;
+    out = static_cast<int32_t>(data);
+    return true;
+}
+
+bool WriteValue(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
+                const void* data, DWORD size, bool use64) {
+    UniqueKey key = OpenOrCreate(root, path, RegistryWriteMask(use64));
+    if (!key) return false;
+    return RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size) ==
+           ERROR_SUCCESS;
+}
+
+}  // namespace
+
+REGSAM RegistryReadMask(bool use64BitView) { return KEY_READ | (use64BitView ? kWow64View : 0); }
+REGSAM RegistryWriteMask(bool use64BitView) { return KEY_WRITE | (use64BitView ? kWow64View : 0); }
+REGSAM RegistryDeleteMask(bool use64BitView) {
+    return KEY_ALL_ACCESS | (use64BitView ? kWow64View : 0);
+}
+
+std::wstring RelativeKeyPath(const std::wstring& path) {
+    if (!path.empty() && path[0] == L'\\') return path.substr(1);
+    return path;
+}
+
+std::wstring ReadRegistryString(HKEY root, const std::wstring& path, const std::wstring& name,
+                                const std::wstring& defaultValue, bool use64BitView) {
+    UniqueKey key = OpenExisting(root, path, RegistryReadMask(use64BitView));
+    if (!key) return defaultValue;
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
+        ERROR_SUCCESS)
+        return defaultValue;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return defaultValue;
+    if (size == 0) return defaultValue;
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+    DWORD got = size;
+    if (RegQueryValueExW(key.get(), name.c_str(), nullptr, &type,
+                         reinterpret_cast<BYTE*>(buffer.data()), &got) != ERROR_SUCCESS)
+        return defaultValue;
+    std::wstring text(buffer.data());  // up to the first NUL
+    return text.empty() ? defaultValue : text;
+}
+
+int32_t ReadRegistryInteger(HKEY root, const std::wstring& path, const std::wstring& name,
+                            int32_t defaultValue, bool use64BitView) {
+    int32_t value = 0;
+    return ReadDword(root, path, name, use64BitView, value) ? value : defaultValue;
+}
+
+bool ReadRegistryBool(HKEY root, const std::wstring& path, const std::wstring& name,
+                      bool defaultValue, bool use64BitView) {
+    int32_t value = 0;
+    return ReadDword(root, path, name, use64BitView, value) ? value != 0 : defaultValue;
+}
+
+bool WriteRegistryString(HKEY root, const std::wstring& path, const std::wstring& name,
+                         const std::wstring& value, bool use64BitView) {
+    return WriteValue(root, path, name, REG_SZ, value.c_str(),
+               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)), use64BitView);
+}
+
+bool WriteRegistryInteger(HKEY root, const std::wstring& path, const std::wstring& name,
+                          int32_t value, bool use64BitView) {
+    const DWORD data = static_cast<DWORD>(value);
+    return WriteValue(root, path, name, REG_DWORD, &data, sizeof data, use64BitView);
+}
+
+bool WriteRegistryBool(HKEY root, const std::wstring& path, const std::wstring& name, bool value,
+                       bool use64BitView) {
+    return WriteRegistryInteger(root, path, name, value ? 1 : 0, use64BitView);
+}
+
+bool DeleteRegistryValue(HKEY root, const std::wstring& path, const std::wstring& name,
+                         bool use64BitView) {
+    UniqueKey key;
+    const LONG opened =
+        RegOpenKeyExW(root, RelativeKeyPath(path).c_str(), 0, RegistryDeleteMask(use64BitView), key.put());
+    if (opened != ERROR_SUCCESS) {
+        key.release();  // nothing was opened
+        return opened == ERROR_FILE_NOT_FOUND;
+    }
+    const LONG rc = RegDeleteValueW(key.get(), name.c_str());
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
+RawRead ReadRegistryRaw(HKEY root, const std::wstring& path, const std::wstring& name, RawValue& out) {
+    UniqueKey key;
+    const LONG opened = RegOpenKeyExW(root, RelativeKeyPath(path).c_str(), 0, RegistryReadMask(false), key.put());
+    if (opened == ERROR_FILE_NOT_FOUND) {
+        key.release();
+        return RawRead::Absent;
+    }
+    if (opened != ERROR_SUCCESS) {
+        key.release();
+        return RawRead::Unknown;
+    }
+    DWORD type = 0, size = 0;
+    LONG rc = RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size);
+    if (rc == ERROR_FILE_NOT_FOUND) return RawRead::Absent;
+    if (rc != ERROR_SUCCESS) return RawRead::Unknown;
+    out.type = type;
+    out.data.assign(size, 0);
+    rc = RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, out.data.data(), &size);
+    if (rc != ERROR_SUCCESS) return RawRead::Unknown;
+    out.data.resize(size);
+    return RawRead::Present;
+}
+
+bool WriteRegistryRaw(HKEY root, const std::wstring& path, const std::wstring& name, const RawValue& value) {
+    return WriteValue(root, path, name, value.type, value.data.data(), static_cast<DWORD>(value.data.size()), false);
+}
+
+}  // namespace zephrin

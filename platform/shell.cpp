@@ -1,0 +1,88 @@
+#include "platform/shell.h"
+
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <vector>
+
+#ifndef ZEPHRIN_WEB_HOST
+#define ZEPHRIN_WEB_HOST "www.zephrin.example"
+#endif
+
+namespace zephrin {
+namespace {
+
+constexpr UINT kHelpDisplayTopic = 0;  // HH_DISPLAY_TOPIC
+
+void Launch(HWND owner, const std::wstring& file, const wchar_t* parameters) {
+    ShellExecuteW(owner, L"open", file.c_str(), parameters, nullptr, SW_SHOW);
+}
+
+std::wstring Widen(const char* text) {
+    std::wstring out;
+    for (; *text; ++text) out += static_cast<wchar_t>(static_cast<unsigned char>(*text));
+    return out;
+}
+
+}  // namespace
+
+std::wstring ProgramFolder() {
+    std::vector<wchar_t> path(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n == 0) return {};
+        if (n < path.size()) {
+            std::wstring full(path.data(), n);
+            const size_t slash = full.find_last_of(L"\\/");
+            return slash == std::wstring::npos ? std::wstring() : full.substr(0, slash + 1);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+void ShellOpen(HWND owner, const std::wstring& file, const std::wstring& parameters) {
+    Launch(owner, file, parameters.c_str());
+}
+
+void ShellOpenURL(HWND owner, const std::wstring& address) { Launch(owner, address, nullptr); }
+
+std::wstring HelpPath(const std::wstring& folder, const std::wstring& file, const std::wstring& topic) {
+    return folder + file + L"::" + topic + L">HelpWindow";
+}
+
+std::wstring HelpLibraryPath() {
+    std::vector<wchar_t> dir(MAX_PATH);
+    const UINT n = GetSystemDirectoryW(dir.data(), static_cast<UINT>(dir.size()));
+    if (n == 0 || n >= dir.size()) return {};
+    std::wstring path(dir.data(), n);
+    if (path.back() != L'\\') path += L'\\';
+    return path + L"hhctrl.ocx";
+}
+
+HMODULE HelpViewer::Library() {
+    if (!tried_) {
+        tried_ = true;
+        // We run elevated: never let the search path pick up a planted copy.
+        const std::wstring path = HelpLibraryPath();
+        if (!path.empty()) library_.reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        if (library_) {
+            auto a = GetProcAddress(library_.get(), "HtmlHelpA");
+            auto w = GetProcAddress(library_.get(), "HtmlHelpW");
+            if (a && w) htmlHelpW_ = reinterpret_cast<HtmlHelpWFn>(reinterpret_cast<void*>(w));
+        }
+    }
+    return htmlHelpW_ ? library_.get() : nullptr;
+}
+
+void HelpViewer::ShowTopic(const std::wstring& helpFile, const std::wstring& topic) {
+    if (!Library()) return;
+    const std::wstring path = HelpPath(ProgramFolder(), helpFile, topic);
+    htmlHelpW_(GetDesktopWindow(), path.c_str(), kHelpDisplayTopic, 0);
+}
+
+void PlayClickSound() { PlaySoundW(L"click", GetModuleHandleW(nullptr), SND_RESOURCE); }
+
+std::wstring HomePageUrl() { return L"http://" + Widen(ZEPHRIN_WEB_HOST) + L"/"; }
+std::wstring SupportPageUrl() { return L"http://" + Widen(ZEPHRIN_WEB_HOST) + L"/support/"; }
+
+}  // namespace zephrin

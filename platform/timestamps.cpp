@@ -1,0 +1,158 @@
+#include "platform/timestamps.h"
+
+#include <oleauto.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+namespace zephrin {
+namespace {
+
+constexpr double kMillisecondsPerDay = 86400000.0;
+
+// Days from 1970-01-01 to a civil date (proleptic Gregorian).
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
+
+void CivilFromDays(int64_t z, int& y, unsigned& m, unsigned& d) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = static_cast<int>(yoe + era * 400 + (m <= 2));
+}
+
+std::wstring LocaleDate(LCID locale, DWORD flags, const SYSTEMTIME& st) {
+    wchar_t buf[256] = {};
+    if (GetDateFormatW(locale, flags, &st, nullptr, buf, 256) == 0) return {};
+    return buf;
+}
+
+std::wstring LocaleTime(LCID locale, const SYSTEMTIME& st) {
+    wchar_t buf[256] = {};
+    if (GetTimeFormatW(locale, 0, &st, nullptr, buf, 256) == 0) return {};
+    return buf;
+}
+
+}  // namespace
+
+DateTime DateTimeFromSystemTime(const SYSTEMTIME& st) {
+    const double day = static_cast<double>(DaysFromCivil(st.wYear, st.wMonth, st.wDay)) + kUnixEpochDay;
+    const double ms = ((st.wHour * 60.0 + st.wMinute) * 60.0 + st.wSecond) * 1000.0 + st.wMilliseconds;
+    return day + ms / kMillisecondsPerDay;
+}
+
+SYSTEMTIME SystemTimeFromDateTime(DateTime dt) {
+    double whole = std::floor(dt);
+    double ms = std::nearbyint((dt - whole) * kMillisecondsPerDay);
+    if (ms >= kMillisecondsPerDay) {
+        whole += 1;
+        ms -= kMillisecondsPerDay;
+    }
+    int y = 0;
+    unsigned m = 0, d = 0;
+    CivilFromDays(static_cast<int64_t>(whole - kUnixEpochDay), y, m, d);
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(y);
+    st.wMonth = static_cast<WORD>(m);
+    st.wDay = static_cast<WORD>(d);
+    // 1899-12-30 was a Saturday; the week starts on Sunday = 0.
+    st.wDayOfWeek = static_cast<WORD>(((static_cast<int64_t>(whole) % 7) + 7 + 6) % 7);
+    const auto total = static_cast<int64_t>(ms);
+    st.wHour = static_cast<WORD>(total / 3600000);
+    st.wMinute = static_cast<WORD>(total / 60000 % 60);
+    st.wSecond = static_cast<WORD>(total / 1000 % 60);
+    st.wMilliseconds = static_cast<WORD>(total % 1000);
+    return st;
+}
+
+DateTime CurrentLocalDateTime() {
+    SYSTEMTIME st{};
+    GetLocalTime(&st);
+    return DateTimeFromSystemTime(st);
+}
+
+int32_t TimestampFromDateTime(DateTime dt) {
+    const double seconds = std::nearbyint((dt - kUnixEpochDay) * kSecondsPerDay);  // ties to even
+    if (std::isnan(seconds)) return 0;
+    if (seconds >= static_cast<double>(std::numeric_limits<int32_t>::max()))
+        return std::numeric_limits<int32_t>::max();
+    if (seconds <= static_cast<double>(std::numeric_limits<int32_t>::min()))
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(seconds);
+}
+
+DateTime DateTimeFromTimestamp(int32_t seconds) {
+    return static_cast<double>(seconds) / kSecondsPerDay + kUnixEpochDay;
+}
+
+std::wstring CurrentTimestampString() {
+    return std::to_wstring(TimestampFromDateTime(CurrentLocalDateTime()));
+}
+
+std::optional<int32_t> ParseTimestamp(const std::wstring& text) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
+    if (i == text.size()) return std::nullopt;
+    int64_t value = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < L'0' || text[i] > L'9') return std::nullopt;
+        value = value * 10 + (text[i] - L'0');
+        if (value > static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1) return std::nullopt;
+    }
+    if (negative) value = -value;
+    if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
+        return std::nullopt;
+    return static_cast<int32_t>(value);
+}
+
+std::wstring TimestampToDateText(const std::wstring& text) {
+    if (text.find_first_of(L":/") != std::wstring::npos) return text;
+    const auto seconds = ParseTimestamp(text);
+    if (!seconds) return {};
+    const SYSTEMTIME st = SystemTimeFromDateTime(DateTimeFromTimestamp(*seconds));
+    std::wstring result = LocaleDate(LOCALE_USER_DEFAULT, DATE_SHORTDATE, st);
+    if (result.empty()) return {};
+    if (st.wHour != 0 || st.wMinute != 0 || st.wSecond != 0 || st.wMilliseconds != 0) {
+        const std::wstring time = LocaleTime(LOCALE_USER_DEFAULT, st);
+        if (time.empty()) return {};
+        result += L" " + time;
+    }
+    return result;
+}
+
+std::optional<DateTime> ParseLocalDateText(const std::wstring& text) {
+    if (text.empty()) return std::nullopt;
+    DATE parsed = 0;
+    BSTR str = SysAllocString(text.c_str());
+    if (!str) return std::nullopt;
+    const HRESULT hr = VarDateFromStr(str, LOCALE_USER_DEFAULT, 0, &parsed);
+    SysFreeString(str);
+    if (FAILED(hr)) return std::nullopt;
+    return parsed;
+}
+
+std::wstring FormatTimestamp(const std::wstring& text) {
+    const auto parsed = ParseLocalDateText(TimestampToDateText(text));
+    if (!parsed) return {};
+    const SYSTEMTIME st = SystemTimeFromDateTime(*parsed);
+    const std::wstring date = LocaleDate(LOCALE_SYSTEM_DEFAULT, DATE_LONGDATE, st);
+    const std::wstring time = LocaleTime(LOCALE_SYSTEM_DEFAULT, st);
+    if (date.empty() || time.empty()) return {};
+    return date + L" - " + time;
+}
+
+}  // namespace zephrin

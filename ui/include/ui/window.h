@@ -1,0 +1,35 @@
+#pragma once
+// The one window procedure of every window class of ours: it binds the C++
+// object at WM_NCCREATE, releases it at WM_NCDESTROY, and is the single place
+// where no exception may pass into Windows.
+#include <windows.h>
+
+namespace zephrin::ui {
+
+class MessageTarget {
+public:
+    virtual ~MessageTarget() = default;
+    virtual LRESULT HandleMessage(HWND window, UINT msg, WPARAM wp, LPARAM lp) = 0;
+    // The window is gone: its handle must not be used again.
+    virtual void WindowDestroyed() {}
+};
+
+// Registers a class of ours once per process, with the thunk as its procedure.
+// Cursors are chosen per point in WM_SETCURSOR, so the class has none.
+void RegisterWindowClass(HINSTANCE instance, const wchar_t* className, HICON icon = nullptr);
+
+struct WindowArgs {
+    const wchar_t* className = nullptr;
+    const wchar_t* title = L"";
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    RECT rect{};  // position and size in the parent's client pixels (screen pixels for top-level)
+    HWND parent = nullptr;
+    int id = 0;  // child windows only
+};
+
+// Creates a window. With `target` set, the class must be one of ours and the
+// target answers its messages; system classes (BUTTON, EDIT, ...) take none.
+HWND CreateWindowFor(HINSTANCE instance, const WindowArgs& args, MessageTarget* target = nullptr);
+
+}  // namespace zephrin::ui
