@@ -357,6 +357,39 @@ std::vector<uint32_t> CaptureScreen(const RECT& r) {
     return pixels;
 }
 
+namespace {
+bool NothingLeftToPaint(HWND window) {
+    if (GetUpdateRect(window, nullptr, FALSE)) return false;
+    bool clean = true;
+    EnumChildWindows(window, [](HWND child, LPARAM lp) WINAPI -> BOOL {
+        if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE)) {
+            *reinterpret_cast<bool*>(lp) = false;
+            return FALSE;
+        }
+        return TRUE;
+    }, reinterpret_cast<LPARAM>(&clean));
+    return clean;
+}
+}  // namespace
+
+bool WaitUntilPainted(HWND window, std::chrono::milliseconds timeout) {
+    std::vector<uint32_t> previous;
+    return WaitUntil([&] {
+        DWORD_PTR ignored = 0;
+        // The window's thread answers only once it has handled what was queued before.
+        if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_BLOCK, 1000, &ignored)) return false;
+        if (!NothingLeftToPaint(window)) return false;
+        RECT r;
+        GetClientRect(window, &r);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        std::vector<uint32_t> now = CaptureScreen(r);
+        // What the screen shows has caught up once two looks agree.
+        const bool steady = !now.empty() && now == previous;
+        previous = std::move(now);
+        return steady;
+    }, timeout);
+}
+
 int CountColoredPixels(const RECT& screenRect) {
     int n = 0;
     for (uint32_t px : CaptureScreen(screenRect)) {

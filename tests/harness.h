@@ -116,6 +116,8 @@ void RunLater(std::function<void()> task);
 namespace zephrin::test {
 // Saves what the screen shows in a rectangle as a PNG in the build's screenshot folder.
 bool SaveScreenPng(const RECT& screenRect, const std::wstring& fileName);
+// Waits until a window and its children have painted everything and the screen shows it.
+bool WaitUntilPainted(HWND window, std::chrono::milliseconds timeout);
 // Pixels in a screen rectangle that are clearly coloured, not white, black or grey.
 int CountColoredPixels(const RECT& screenRect);
 }  // namespace zephrin::test

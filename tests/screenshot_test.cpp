@@ -75,6 +75,7 @@ protected:
             return CountColoredPixels(DesignRectOnScreen(main, 764, kWindowsListPicture)) > 20 &&
                    CountColoredPixels(DesignRectOnScreen(main, 764, kConnectionListPicture)) > 20;
         }, 10s)) << "a picture left of each list's text";
+        EXPECT_TRUE(WaitUntilPainted(main, 10s));
         if (clientOut) GetClientRect(main, clientOut);
         EXPECT_TRUE(SaveWindowPng(main, file));
         if (!aboutFile.empty()) {
@@ -86,6 +87,7 @@ protected:
             EXPECT_TRUE(WaitUntil([&] {
                 return CountColoredPixels(DesignRectOnScreen(about, 700, RECT{372, 130, 628, 386})) > 1000;
             }, 10s)) << "the large product picture is drawn";
+            EXPECT_TRUE(WaitUntilPainted(about, 10s));
             EXPECT_TRUE(SaveWindowPng(about, aboutFile));
             PostMessageW(about, WM_CLOSE, 0, 0);
             EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, 10s));
