@@ -47,6 +47,17 @@ bool RunSteps(ProgressWindow& progress, const wchar_t* headingKey, const std::ve
     return true;
 }
 
+void Warn(MainWindow& main, const std::wstring& text) {
+    main.actions().messageBox(main.Handle(), text, main.Title(), MB_OK | MB_ICONWARNING);
+}
+
+// The first paragraph, the names one to a line, the last paragraph.
+std::wstring NamedList(const wchar_t* firstKey, const std::vector<std::wstring>& names, const wchar_t* lastKey) {
+    std::wstring list;
+    for (const auto& n : names) list += (list.empty() ? L"" : L"\r\n") + n;
+    return JoinParagraphs({Caption(kMainFormName, firstKey), list, Caption(kMainFormName, lastKey)});
+}
+
 void AskRestart(MainWindow& main) {
     const std::wstring text = JoinParagraphs({Caption(kMainFormName, L"MessageBoxChangeRestart1"),
                                               Caption(kMainFormName, L"MessageBoxChangeRestart2"),
@@ -63,7 +74,7 @@ void RunOptimize(MainWindow& main, ProgressWindow& progress) {
     const int speed = main.speedTrackBar()->Position();
     SaveChoice(row, speed);
     main.actions().playClick();
-    TuningOutcome outcome;
+    OptimizeOutcome outcome;
     {
         BusyScope busy(main, progress);
         if (!RunSteps(progress, L"MessageUpdate",
@@ -72,7 +83,14 @@ void RunOptimize(MainWindow& main, ProgressWindow& progress) {
         outcome = Optimize(row, speed);
     }
     main.restoreButton()->SetEnabled(outcome.backupHeld);
-    AskRestart(main);
+    if (!outcome.backupHeld) {
+        Warn(main, JoinParagraphs({Caption(kMainFormName, L"MessageBoxBackupRefused1"),
+                                   Caption(kMainFormName, L"MessageBoxBackupRefused2")}));
+        return;
+    }
+    if (!outcome.refused.empty())
+        Warn(main, NamedList(L"MessageBoxNotChanged1", outcome.refused, L"MessageBoxNotChanged2"));
+    if (outcome.changed > 0) AskRestart(main);
 }
 
 void RunRestore(MainWindow& main, ProgressWindow& progress) {
@@ -80,7 +98,7 @@ void RunRestore(MainWindow& main, ProgressWindow& progress) {
         JoinParagraphs({Caption(kMainFormName, L"MessageBoxReset1"), Caption(kMainFormName, L"MessageBoxReset2")});
     if (main.actions().messageBox(main.Handle(), text, main.Title(), MB_OKCANCEL | MB_ICONWARNING) != IDOK) return;
     main.actions().playClick();
-    TuningOutcome outcome;
+    RestoreOutcome outcome;
     {
         BusyScope busy(main, progress);
         if (!RunSteps(progress, L"MessageRestore", {{2, L"MessageChange1"}, {3, L"MessageChange2"}, {4, L"MessageChange5"}}))
@@ -88,6 +106,8 @@ void RunRestore(MainWindow& main, ProgressWindow& progress) {
         outcome = Restore(main.modemCombo()->Selected());
     }
     main.restoreButton()->SetEnabled(outcome.backupHeld);
+    if (!outcome.notPutBack.empty())
+        Warn(main, NamedList(L"MessageBoxNotRestored1", outcome.notPutBack, L"MessageBoxNotRestored2"));
     AskRestart(main);
 }
 

@@ -28,7 +28,7 @@ std::vector<std::wstring> ReadNameList(const std::wstring& name) {
     return names;
 }
 
-void WriteNameList(const std::wstring& name, const std::vector<std::wstring>& names) {
+bool WriteNameList(const std::wstring& name, const std::vector<std::wstring>& names) {
     RawValue raw;
     raw.type = REG_MULTI_SZ;
     std::wstring joined;
@@ -36,7 +36,7 @@ void WriteNameList(const std::wstring& name, const std::vector<std::wstring>& na
     joined += L'\0';
     const auto* bytes = reinterpret_cast<const BYTE*>(joined.data());
     raw.data.assign(bytes, bytes + joined.size() * sizeof(wchar_t));
-    WriteRegistryRaw(kProgramRoot, kProgramKeyPath, name, raw);
+    return WriteRegistryRawChecked(kProgramRoot, kProgramKeyPath, name, raw);
 }
 
 bool Contains(const std::vector<std::wstring>& names, const std::wstring& name) {
@@ -53,80 +53,108 @@ bool IsBackupValue(const wchar_t* name) {
 
 }  // namespace
 
-bool BackupHeld() { return ReadProgramBool(value::kRestore, false); }
+bool BackupHeld() {
+    if (!ReadProgramBool(value::kRestore, false)) return false;
+    // A flag with nothing behind it holds no backup: the next optimization takes one.
+    if (ReadProgramBool(value::kBackupRecord, false)) return true;
+    for (const BackupValue& b : BackupValues()) {
+        RawValue raw;
+        if (ReadRegistryRaw(kProgramRoot, kProgramKeyPath, b.name, raw) == RawRead::Present) return true;
+    }
+    return false;
+}
 
 void SaveChoice(int row, int speedLevel) {
     WriteProgramInteger(value::kInternetType, row);
     WriteProgramInteger(value::kSpeedSetting, speedLevel);
 }
 
-TuningOutcome Optimize(int row, int speedLevel) {
-    if (!BackupHeld()) TakeBackup();
-    WriteTunedValues(row, speedLevel);
-    return TuningOutcome{true};
+OptimizeOutcome Optimize(int row, int speedLevel) {
+    OptimizeOutcome outcome;
+    if (!BackupHeld() && !TakeBackup()) return outcome;  // nothing is written without a backup
+    outcome.backupHeld = true;
+    outcome.refused = WriteTunedValues(row, speedLevel);
+    outcome.changed = static_cast<int>(TunedValuesFor(row, speedLevel).size() - outcome.refused.size());
+    return outcome;
 }
 
-TuningOutcome Restore(int row) {
-    PutBackOriginals(row);
-    // The flag goes only once the originals are back in place.
-    DeleteProgramValue(value::kRestore);
-    DropBackup();
-    return TuningOutcome{false};
+RestoreOutcome Restore(int row) {
+    RestoreOutcome outcome;
+    outcome.notPutBack = PutBackOriginals(row);
+    // The backup goes only once every original is back in place; the flag goes first.
+    if (outcome.notPutBack.empty() && DeleteProgramValue(value::kRestore)) DropBackup();
+    outcome.backupHeld = ReadProgramBool(value::kRestore, false);
+    return outcome;
 }
 
-void TakeBackup() {
+bool TakeBackup() {
     // A stale, half-written record from an interrupted run must not survive.
     DropBackup();
+    bool stored = true;
     for (const BackupValue& b : BackupValues()) {
         const int32_t v = ReadRegistryInteger(b.place.root, b.place.path, b.name, b.defaultValue, false);
-        WriteProgramInteger(b.name, v);
+        stored = stored && WriteRegistryRawChecked(kProgramRoot, kProgramKeyPath, b.name, DwordValue(v));
     }
     std::vector<std::wstring> absent;
     for (const TunedValue& t : AllTunedValues()) {
+        if (!stored) break;
         RawValue raw;
         switch (ReadRegistryRaw(t.place.root, t.place.path, t.name, raw)) {
         case RawRead::Present:
-            WriteRegistryRaw(kProgramRoot, kBackupKeyPath, t.name, raw);
+            stored = WriteRegistryRawChecked(kProgramRoot, kBackupKeyPath, t.name, raw);
             break;
         case RawRead::Absent:
             absent.push_back(t.name);
             break;
         case RawRead::Unknown:
-            break;  // neither put back nor deleted later
+            stored = false;  // an original we cannot read is one we could never put back
+            break;
         }
     }
-    WriteNameList(value::kBackupAbsent, absent);
-    WriteProgramBool(value::kBackupRecord, true);
-    // Only now does the flag say that a complete backup is held.
-    WriteProgramBool(value::kRestore, true);
+    stored = stored && WriteNameList(value::kBackupAbsent, absent) &&
+             WriteRegistryRawChecked(kProgramRoot, kProgramKeyPath, value::kBackupRecord, DwordValue(1)) &&
+             // Only now does the flag say that a complete backup is held.
+             WriteRegistryRawChecked(kProgramRoot, kProgramKeyPath, value::kRestore, DwordValue(1));
+    if (!stored) {
+        DeleteProgramValue(value::kRestore);
+        DropBackup();
+    }
+    return stored;
 }
 
-void WriteTunedValues(int row, int speedLevel) {
+std::vector<std::wstring> WriteTunedValues(int row, int speedLevel) {
+    std::vector<std::wstring> refused;
     for (const TunedValue& t : TunedValuesFor(row, speedLevel))
-        WriteRegistryInteger(t.place.root, t.place.path, t.name, t.data, false);
+        if (!WriteRegistryRawChecked(t.place.root, t.place.path, t.name, DwordValue(t.data))) refused.push_back(t.name);
+    return refused;
 }
 
-void PutBackOriginals(int row) {
+std::vector<std::wstring> PutBackOriginals(int row) {
+    std::vector<std::wstring> failed;
+    auto check = [&failed](bool ok, const wchar_t* name) {
+        if (!ok) failed.push_back(name);
+    };
     if (ReadProgramBool(value::kBackupRecord, false)) {
         const std::vector<std::wstring> absent = ReadNameList(value::kBackupAbsent);
         for (const TunedValue& t : AllTunedValues()) {
             RawValue raw;
             if (ReadRegistryRaw(kProgramRoot, kBackupKeyPath, t.name, raw) == RawRead::Present)
-                WriteRegistryRaw(t.place.root, t.place.path, t.name, raw);
+                check(WriteRegistryRawChecked(t.place.root, t.place.path, t.name, raw), t.name);
             else if (Contains(absent, t.name))
-                DeleteRegistryValue(t.place.root, t.place.path, t.name, false);
+                check(DeleteRegistryValueChecked(t.place.root, t.place.path, t.name), t.name);
         }
-        return;
+        return failed;
     }
     // A backup taken by an older version holds only the four values.
     for (const BackupValue& b : BackupValues()) {
         const int32_t v = ReadProgramInteger(b.name, b.defaultValue);
-        WriteRegistryInteger(b.place.root, b.place.path, b.name, v, false);
+        check(WriteRegistryRawChecked(b.place.root, b.place.path, b.name, DwordValue(v)), b.name);
     }
     if (RowGetsStackValues(row)) {
         for (const TunedValue& t : AllTunedValues())
-            if (!IsBackupValue(t.name)) DeleteRegistryValue(t.place.root, t.place.path, t.name, false);
+            if (!IsBackupValue(t.name)) check(DeleteRegistryValueChecked(t.place.root, t.place.path, t.name), t.name);
     }
+    return failed;
 }
 
 void DropBackup() {

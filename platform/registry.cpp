@@ -146,7 +146,32 @@ RawRead ReadRegistryRaw(HKEY root, const std::wstring& path, const std::wstring&
 }
 
 bool WriteRegistryRaw(HKEY root, const std::wstring& path, const std::wstring& name, const RawValue& value) {
-    return WriteValue(root, path, name, value.type, value.data.data(), static_cast<DWORD>(value.data.size()), false);
+    // The write call stretches a string by one character when a NUL follows
+    // its data; a string stored without its NUL must come back without one.
+    std::vector<BYTE> guarded(value.data);
+    guarded.insert(guarded.end(), {0xFF, 0xFF});
+    return WriteValue(root, path, name, value.type, guarded.data(), static_cast<DWORD>(value.data.size()), false);
+}
+
+bool WriteRegistryRawChecked(HKEY root, const std::wstring& path, const std::wstring& name, const RawValue& value) {
+    if (!WriteRegistryRaw(root, path, name, value)) return false;
+    RawValue back;
+    return ReadRegistryRaw(root, path, name, back) == RawRead::Present && back.type == value.type &&
+           back.data == value.data;
+}
+
+bool DeleteRegistryValueChecked(HKEY root, const std::wstring& path, const std::wstring& name) {
+    DeleteRegistryValue(root, path, name, false);
+    RawValue left;
+    return ReadRegistryRaw(root, path, name, left) == RawRead::Absent;
+}
+
+RawValue DwordValue(int32_t value) {
+    RawValue raw;
+    raw.type = REG_DWORD;
+    const auto* bytes = reinterpret_cast<const BYTE*>(&value);
+    raw.data.assign(bytes, bytes + sizeof value);
+    return raw;
 }
 
 }  // namespace zephrin

@@ -569,3 +569,160 @@ TEST_F(TuningEndToEnd, KilledDuringThePacedStepsLosesNothing) {
     EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
     EXPECT_FALSE(Prog(L"Restore").has_value());
 }
+
+// ---- Windows refusing writes ---------------------------------------------------
+
+namespace {
+
+// Lets everyone read a key but nobody write it, as a policy or a security program can.
+void RefuseWrites(HKEY root, const std::wstring& path, bool refuse) {
+    UniqueKey key;
+    ASSERT_EQ(RegCreateKeyExW(root, path.substr(1).c_str(), 0, nullptr, 0, WRITE_DAC, nullptr, key.put(), nullptr),
+              ERROR_SUCCESS);
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
+    std::vector<BYTE> aclBuffer(256);
+    auto* acl = reinterpret_cast<ACL*>(aclBuffer.data());
+    InitializeAcl(acl, static_cast<DWORD>(aclBuffer.size()), ACL_REVISION);
+    AddAccessAllowedAce(acl, ACL_REVISION, refuse ? KEY_READ : KEY_ALL_ACCESS, everyone);
+    SECURITY_DESCRIPTOR sd;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+    EXPECT_EQ(RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, &sd), ERROR_SUCCESS);
+    FreeSid(everyone);
+}
+
+class RefusedWrites : public TuningTest {
+protected:
+    void TearDown() override {
+        for (auto [root, path] : locked_) RefuseWrites(root, path, false);
+        TuningTest::TearDown();
+    }
+    void Refuse(HKEY root, const std::wstring& path) {
+        RefuseWrites(root, path, true);
+        locked_.emplace_back(root, path);
+    }
+    void Allow(HKEY root, const std::wstring& path) { RefuseWrites(root, path, false); }
+    bool NoRecordLeft() {
+        for (const wchar_t* name : {L"Restore", L"BackupRecord", L"BackupAbsent", L"MaxConnectionsPerServer",
+                                    L"MaxConnectionsPer1_0Server", L"KeepAliveTime", L"KeepAliveInterval"})
+            if (ReadRaw(kProgramRoot, kProgramKeyPath, name).present) return false;
+        for (const TunedValue& t : AllTunedValues())
+            if (ReadRaw(kProgramRoot, kBackupKeyPath, t.name).present) return false;
+        return true;
+    }
+    std::vector<std::pair<HKEY, std::wstring>> locked_;
+};
+
+const wchar_t kBackupRefusedText[] =
+    L"Windows did not allow the current settings to be saved, so nothing was changed.\r\n\r\n"
+    L"Sign in as an administrator, or allow Zephrin in your security program, and try again.";
+
+}  // namespace
+
+TEST_F(RefusedWrites, ProgramKeyOrItsBackupKeyRefusedChangesNothing) {
+    for (const std::wstring& refused : {std::wstring(kProgramKeyPath), kBackupKeyPath}) {
+        SCOPED_TRACE(Narrow(refused));
+        ClearSystemValues();
+        ResetProgramKey();
+        SeedOriginals();
+        const Snapshot originals = TakeSnapshot();
+        Refuse(kProgramRoot, refused);
+        Open(0, 1);
+        recorder.answers = {IDOK};
+        RunOptimize(*main, *progress);
+        EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+        ASSERT_EQ(recorder.boxes.size(), 1u) << "one message, no restart question";
+        EXPECT_EQ(recorder.boxes[0].text, kBackupRefusedText);
+        EXPECT_EQ(recorder.boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+        EXPECT_EQ(recorder.boxes[0].owner, main->Handle());
+        EXPECT_TRUE(NoRecordLeft());
+        EXPECT_FALSE(main->restoreButton()->Enabled());
+        Allow(kProgramRoot, refused);
+        recorder.boxes.clear();
+    }
+    EXPECT_EQ(Prog(L"InternetType"), std::optional<DWORD>(0)) << "choices are saved where Windows allows it";
+}
+
+TEST_F(RefusedWrites, OneSystemKeyRefusedNamesWhatWasNotChangedAndRestoresEverything) {
+    SeedOriginals();
+    const Snapshot originals = TakeSnapshot();
+    Refuse(HKEY_LOCAL_MACHINE, kPschedPolicyKey.path);
+    Open(0, 1);
+    recorder.answers = {IDOK, IDNO};
+    RunOptimize(*main, *progress);
+    ASSERT_EQ(recorder.boxes.size(), 2u);
+    EXPECT_EQ(recorder.boxes[0].text, L"Windows did not allow these settings to be changed:\r\n\r\n"
+                                      L"NonBestEffortLimit\r\nMaxOutstandingSends\r\n\r\n"
+                                      L"They keep their earlier values. Restore puts back every setting that was changed.");
+    EXPECT_EQ(recorder.boxes[0].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    EXPECT_EQ(recorder.boxes[1].style, 0x134u) << "then the restart question";
+    EXPECT_EQ(System(kTcpipParametersKey, L"DefaultTTL"), 64u);
+    EXPECT_EQ(System(kPschedPolicyKey, L"NonBestEffortLimit"), 20u) << "refused: the original stays";
+    EXPECT_TRUE(main->restoreButton()->Enabled());
+
+    Allow(HKEY_LOCAL_MACHINE, kPschedPolicyKey.path);
+    recorder.answers = {IDOK, IDNO};
+    RunRestore(*main, *progress);
+    EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+    EXPECT_FALSE(Prog(L"Restore").has_value());
+}
+
+TEST_F(RefusedWrites, RestoreThatCannotFinishKeepsTheBackupUntilItCan) {
+    SeedOriginals();
+    const Snapshot originals = TakeSnapshot();
+    Open(0, 1);
+    RunOptimize(*main, *progress);
+    Refuse(HKEY_LOCAL_MACHINE, kPschedPolicyKey.path);
+    recorder.boxes.clear();
+    recorder.answers = {IDOK, IDOK, IDNO};
+    RunRestore(*main, *progress);
+    ASSERT_EQ(recorder.boxes.size(), 3u);
+    EXPECT_EQ(recorder.boxes[1].text, L"Windows did not allow these settings to be put back:\r\n\r\n"
+                                      L"NonBestEffortLimit\r\nMaxOutstandingSends\r\n\r\n"
+                                      L"Your original settings are still saved. Click Restore to try again.");
+    EXPECT_EQ(Prog(L"Restore"), std::optional<DWORD>(1)) << "Restore stays on offer";
+    EXPECT_EQ(Prog(L"BackupRecord"), std::optional<DWORD>(1));
+    EXPECT_TRUE(main->restoreButton()->Enabled());
+
+    Allow(HKEY_LOCAL_MACHINE, kPschedPolicyKey.path);
+    recorder.boxes.clear();
+    recorder.answers = {IDOK, IDNO};
+    RunRestore(*main, *progress);
+    EXPECT_EQ(recorder.boxes.size(), 2u) << "question and restart, no warning";
+    EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+    EXPECT_FALSE(Prog(L"Restore").has_value());
+    EXPECT_FALSE(main->restoreButton()->Enabled());
+}
+
+TEST_F(TuningTest, StaleRestoreFlagWithoutABackupStillBacksUp) {
+    SeedOriginals();
+    const Snapshot originals = TakeSnapshot();
+    for (DWORD flag : {0xFFFFFFFFu, 0x7FFFFFFFu}) {
+        SCOPED_TRACE(flag);
+        WriteDword(kProgramRoot, kProgramKeyPath, L"Restore", flag);
+        Open(0, 1);
+        RunOptimize(*main, *progress);
+        EXPECT_EQ(Prog(L"BackupRecord"), std::optional<DWORD>(1)) << "a backup was taken";
+        recorder.answers = {IDOK, IDNO};
+        RunRestore(*main, *progress);
+        EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+    }
+}
+
+TEST_F(TuningTest, StringWithoutItsNulComesBackByteForByte) {
+    // Five characters and no terminating NUL; what follows them in memory is not a NUL either.
+    const wchar_t digits[] = {L'6', L'5', L'5', L'3', L'5', 0xFFFF};
+    const DWORD size = 5 * sizeof(wchar_t);
+    WriteRaw(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"TcpWindowSize", REG_SZ, digits, size);
+    const RawRegValue original = ReadRaw(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"TcpWindowSize");
+    ASSERT_EQ(original.data.size(), size);
+    Open(0, 1);
+    RunOptimize(*main, *progress);
+    recorder.answers = {IDOK, IDNO};
+    RunRestore(*main, *progress);
+    const RawRegValue back = ReadRaw(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"TcpWindowSize");
+    EXPECT_EQ(back.type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(back.data, original.data);
+}

@@ -1,29 +1,44 @@
 #pragma once
 // The registry side of optimize and restore, without windows: the caller
-// passes the user's choices in and is told what the operation left behind.
+// passes the user's choices in and is told what the operation did. Every
+// write is read back; Windows may refuse any of them.
 #include <string>
 #include <vector>
 
 namespace zephrin {
 
-struct TuningOutcome {
-    // A backup is held afterwards, so Restore is on offer.
+struct OptimizeOutcome {
+    // False: Windows did not let the originals be saved, and nothing was changed.
+    bool backupHeld = false;
+    // Tuned values Windows did not take; their originals stay as they were.
+    std::vector<std::wstring> refused;
+    // How many values now hold their tuned data.
+    int changed = 0;
+};
+
+struct RestoreOutcome {
+    // Values that could not be put back or deleted; while any remain the backup is kept.
+    std::vector<std::wstring> notPutBack;
+    // A backup is still held, so Restore stays on offer.
     bool backupHeld = false;
 };
 
-// Whether the program key says that a complete backup is held.
+// Whether the program key holds a backup: the flag, and a record or an older version's values behind it.
 bool BackupHeld();
 // Remembers the connection row and speed level the user chose.
 void SaveChoice(int row, int speedLevel);
 // Backs the originals up unless a backup is held, then writes the tuned values.
-TuningOutcome Optimize(int row, int speedLevel);
-// Puts the originals back and releases the backup.
-TuningOutcome Restore(int row);
+OptimizeOutcome Optimize(int row, int speedLevel);
+// Puts the originals back; releases the backup only when all of them are back.
+RestoreOutcome Restore(int row);
 
 // The steps of the two operations.
-void TakeBackup();
-void WriteTunedValues(int row, int speedLevel);
-void PutBackOriginals(int row);
+// True once the whole record is stored and read back; otherwise none of it is left.
+bool TakeBackup();
+// The names Windows refused.
+std::vector<std::wstring> WriteTunedValues(int row, int speedLevel);
+// The names that could not be put back or deleted.
+std::vector<std::wstring> PutBackOriginals(int row);
 void DropBackup();
 
 }  // namespace zephrin

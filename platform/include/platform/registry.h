@@ -37,6 +37,11 @@ struct RawValue {
 enum class RawRead { Present, Absent, Unknown };
 RawRead ReadRegistryRaw(HKEY root, const std::wstring& path, const std::wstring& name, RawValue& out);
 bool WriteRegistryRaw(HKEY root, const std::wstring& path, const std::wstring& name, const RawValue& value);
+// Writes, then reads back: true only when the registry holds exactly that type and those bytes.
+bool WriteRegistryRawChecked(HKEY root, const std::wstring& path, const std::wstring& name, const RawValue& value);
+// Deletes, then looks: true only when the value is not there afterwards.
+bool DeleteRegistryValueChecked(HKEY root, const std::wstring& path, const std::wstring& name);
+RawValue DwordValue(int32_t value);
 
 // Access masks per kind of operation; exposed so the rules can be checked.
 REGSAM RegistryReadMask(bool use64BitView);
