@@ -1,8 +1,6 @@
 // The update request, one plain HTTP/1.1 GET per check, on Boost.Beast.
 #include "features/update_check.h"
 
-#include "platform/text.h"
-
 #include <windows.h>
 
 #include <boost/asio/connect.hpp>
@@ -12,9 +10,13 @@
 #include <boost/beast/http.hpp>
 
 #include <algorithm>
-#include <chrono>
+#include <array>
+#include <condition_variable>
 #include <memory>
-#include <optional>
+#include <mutex>
+#include <thread>
+
+#include "platform/text.h"
 
 #ifndef ZEPHRIN_UPDATE_HOST
 #define ZEPHRIN_UPDATE_HOST "update.zephrin.example"
@@ -30,30 +32,7 @@ namespace net = boost::asio;
 namespace beast = boost::beast;
 namespace http = beast::http;
 using tcp = net::ip::tcp;
-
-constexpr std::size_t kMaxLine = 16384;
-constexpr std::size_t kMaxHeader = 64 * 1024;
-constexpr std::uint64_t kMaxBody = 1024 * 1024;  // a reply carries one short marker
-
-// The charset parameter of a Content-Type value, lower-cased; empty when there is none.
-std::string CharsetOf(std::string_view contentType) {
-    const std::string lower = AsciiLower(std::string(contentType));
-    size_t at = 0;
-    while ((at = lower.find("charset", at)) != std::string::npos) {
-        size_t i = at + 7;
-        while (i < lower.size() && lower[i] == ' ') ++i;
-        if (i < lower.size() && lower[i] == '=') {
-            ++i;
-            while (i < lower.size() && lower[i] == ' ') ++i;
-            if (i < lower.size() && lower[i] == '"') ++i;
-            size_t end = i;
-            while (end < lower.size() && lower[end] != ';' && lower[end] != '"' && lower[end] != ' ') ++end;
-            return lower.substr(i, end - i);
-        }
-        at = i;
-    }
-    return {};
-}
+using Clock = std::chrono::steady_clock;
 
 // Code page for a character-set name, where this system has it.
 std::optional<UINT> CodePageFor(const std::string& charset) {
@@ -72,7 +51,7 @@ std::optional<UINT> CodePageFor(const std::string& charset) {
         if (charset == n.name && IsValidCodePage(n.codePage)) return n.codePage;
     for (const char* prefix : {"windows-", "cp"}) {
         const std::string p(prefix);
-        if (charset.compare(0, p.size(), p) == 0 && charset.size() > p.size() &&
+        if (charset.compare(0, p.size(), p) == 0 && charset.size() > p.size() && charset.size() - p.size() <= 5 &&
             std::all_of(charset.begin() + static_cast<long>(p.size()), charset.end(),
                         [](char c) { return c >= '0' && c <= '9'; })) {
             const UINT cp = static_cast<UINT>(std::stoul(charset.substr(p.size())));
@@ -82,35 +61,57 @@ std::optional<UINT> CodePageFor(const std::string& charset) {
     return std::nullopt;
 }
 
-std::wstring Latin1(const std::string& bytes) {
-    std::wstring text;
-    text.reserve(bytes.size());
-    for (unsigned char c : bytes) text += static_cast<wchar_t>(c);
-    return text;
+std::vector<std::string> SystemResolve(const std::string& host, const std::string& service) {
+    net::io_context ioc;
+    tcp::resolver resolver(ioc);
+    beast::error_code ec;
+    std::vector<std::string> addresses;
+    for (const auto& entry : resolver.resolve(host, service, ec)) addresses.push_back(entry.endpoint().address().to_string());
+    return addresses;
+}
+
+// Name resolution cannot be cancelled once the system has it, so it runs on a
+// thread of its own; past the deadline it is left to finish on its own.
+std::optional<std::vector<std::string>> ResolveBefore(const Resolver& resolve, const std::string& host,
+                                                      const std::string& service, Clock::time_point deadline) {
+    struct Pending {
+        std::mutex mutex;
+        std::condition_variable done;
+        bool finished = false;
+        std::vector<std::string> addresses;
+    };
+    auto pending = std::make_shared<Pending>();
+    std::thread([pending, resolve, host, service] {
+        std::vector<std::string> addresses;
+        try {
+            addresses = resolve(host, service);
+        } catch (...) {
+            // no addresses
+        }
+        std::lock_guard<std::mutex> lock(pending->mutex);
+        pending->addresses = std::move(addresses);
+        pending->finished = true;
+        pending->done.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> lock(pending->mutex);
+    if (!pending->done.wait_until(lock, deadline, [&] { return pending->finished; })) return std::nullopt;
+    return pending->addresses;
 }
 
 // One request from connect to the last body byte, on the caller's thread.
 class Exchange {
 public:
     Exchange(net::io_context& ioc, std::string host, unsigned short port, std::chrono::seconds timeout)
-        : resolver_(ioc), stream_(ioc), host_(std::move(host)), port_(port), timeout_(timeout) {
-        buffer_.max_size(kMaxHeader);
+        : stream_(ioc), host_(std::move(host)), port_(port), timeout_(timeout) {}
+
+    void Start(const std::vector<tcp::endpoint>& endpoints, Clock::time_point connectDeadline) {
+        stream_.expires_at(connectDeadline);
+        stream_.async_connect(endpoints, [this](beast::error_code ec, const tcp::endpoint&) {
+            if (!ec) Send();
+        });
     }
 
-    void Start() {
-        resolver_.async_resolve(host_, std::to_string(port_),
-                                [this](beast::error_code ec, tcp::resolver::results_type results) {
-                                    if (ec) return;
-                                    stream_.expires_after(timeout_);
-                                    stream_.async_connect(results, [this](beast::error_code ec2, auto) {
-                                        if (!ec2) Send();
-                                    });
-                                });
-    }
-
-    bool succeeded() const { return succeeded_; }
-    const std::string& body() const { return body_; }
-    const std::string& contentType() const { return contentType_; }
+    const ReplyReader& reader() const { return reader_; }
 
 private:
     void Send() {
@@ -121,83 +122,79 @@ private:
         request_.set(http::field::accept, "text/html, */*");
         request_.set(http::field::accept_encoding, "identity");
         request_.set(http::field::user_agent, kUpdateUserAgent);
-        // One deadline for the whole exchange after connecting.
-        stream_.expires_after(timeout_);
+        // One deadline for the whole exchange, however many replies come before the real one.
+        exchangeDeadline_ = Clock::now() + timeout_;
+        stream_.expires_at(exchangeDeadline_);
         http::async_write(stream_, request_, [this](beast::error_code ec, std::size_t) {
-            if (!ec) ReadHeader();
+            if (!ec) ReadMore();
         });
     }
 
-    void ReadHeader() {
-        parser_.emplace();
-        parser_->header_limit(kMaxHeader);
-        parser_->body_limit(kMaxBody);
-        http::async_read_header(stream_, buffer_, *parser_, [this](beast::error_code ec, std::size_t) {
-            if (ec) return;
-            const auto& head = parser_->get();
-            if (!LinesFit(head)) return;
-            const unsigned status = head.result_int();
-            if (status == 100) return ReadHeader();  // the real reply follows
-            const bool hasLocation = head.find(http::field::location) != head.end();
-            if (status < 200 || status > 299 || (hasLocation && status != 201)) return;
-            contentType_ = std::string(head[http::field::content_type]);
-            http::async_read(stream_, buffer_, *parser_, [this](beast::error_code ec2, std::size_t) {
-                if (ec2) return;
-                body_ = parser_->get().body();
-                succeeded_ = true;
-                beast::error_code ignored;
-                stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
-            });
+    void ReadMore() {
+        stream_.async_read_some(net::buffer(chunk_), [this](beast::error_code ec, std::size_t n) {
+            ReplyReader::State state = ec == net::error::eof ? reader_.End()
+                                       : ec                  ? ReplyReader::State::Failed
+                                                             : reader_.Feed(chunk_.data(), n);
+            // Bytes that keep coming do not stretch the deadline.
+            if (state == ReplyReader::State::NeedMore && Clock::now() < exchangeDeadline_) return ReadMore();
+            beast::error_code ignored;
+            stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
+            stream_.close();
         });
     }
 
-    static bool LinesFit(const http::response_header<>& head) {
-        if (head.reason().size() + 13 > kMaxLine) return false;
-        for (const auto& field : head)
-            if (field.name_string().size() + 2 + field.value().size() > kMaxLine) return false;
-        return true;
-    }
-
-    tcp::resolver resolver_;
     beast::tcp_stream stream_;
-    beast::flat_buffer buffer_;
+    std::array<char, 8192> chunk_{};
     http::request<http::empty_body> request_;
-    std::optional<http::response_parser<http::string_body>> parser_;
+    ReplyReader reader_;
     std::string host_;
     unsigned short port_;
     std::chrono::seconds timeout_;
-    bool succeeded_ = false;
-    std::string body_;
-    std::string contentType_;
+    Clock::time_point exchangeDeadline_{};
 };
 
 }  // namespace
 
-std::wstring DecodeReplyBody(const std::string& bytes, const std::string& contentType) {
-    const auto codePage = CodePageFor(CharsetOf(contentType));
-    if (!codePage || bytes.empty()) return Latin1(bytes);
-    const int n = MultiByteToWideChar(*codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    if (n <= 0) return Latin1(bytes);
+std::optional<std::wstring> DecodeWithCodePage(const std::string& charset, const std::string& bytes) {
+    const auto codePage = CodePageFor(charset);
+    if (!codePage || bytes.size() > static_cast<size_t>(INT_MAX)) return std::nullopt;
+    const int size = static_cast<int>(bytes.size());
+    const int n = MultiByteToWideChar(*codePage, 0, bytes.data(), size, nullptr, 0);
+    if (n <= 0) return std::nullopt;
     std::wstring text(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(*codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), n);
+    MultiByteToWideChar(*codePage, 0, bytes.data(), size, text.data(), n);
     return text;
 }
 
-int CheckForUpdateAt(const std::string& host, unsigned short port, std::chrono::seconds timeout) {
+int CheckForUpdateWith(const std::string& host, unsigned short port, std::chrono::seconds timeout,
+                       const Resolver& resolve) {
     try {
+        const auto connectDeadline = Clock::now() + timeout;
+        const auto addresses = ResolveBefore(resolve, host, std::to_string(port), connectDeadline);
+        if (!addresses || addresses->empty()) return -1;
+        std::vector<tcp::endpoint> endpoints;
+        for (const auto& a : *addresses) {
+            beast::error_code ec;
+            const auto address = net::ip::make_address(a, ec);
+            if (!ec) endpoints.emplace_back(address, port);
+        }
+        if (endpoints.empty()) return -1;
         net::io_context ioc;
         auto exchange = std::make_unique<Exchange>(ioc, host, port, timeout);
-        exchange->Start();
+        exchange->Start(endpoints, connectDeadline);
         ioc.run();
-        if (!exchange->succeeded()) return -1;
-        return FindUpdateMarker(DecodeReplyBody(exchange->body(), exchange->contentType()));
+        const ReplyReader& reader = exchange->reader();
+        if (reader.state() != ReplyReader::State::Done) return -1;
+        return FindUpdateMarker(DecodeReplyBody(reader.body(), reader.contentType(), &DecodeWithCodePage));
     } catch (...) {
         return -1;
     }
 }
 
-int CheckForUpdate() {
-    return CheckForUpdateAt(ZEPHRIN_UPDATE_HOST, ZEPHRIN_UPDATE_PORT, kUpdateTimeout);
+int CheckForUpdateAt(const std::string& host, unsigned short port, std::chrono::seconds timeout) {
+    return CheckForUpdateWith(host, port, timeout, &SystemResolve);
 }
+
+int CheckForUpdate() { return CheckForUpdateAt(ZEPHRIN_UPDATE_HOST, ZEPHRIN_UPDATE_PORT, kUpdateTimeout); }
 
 }  // namespace zephrin

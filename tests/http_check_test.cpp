@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 
 #include "harness.h"
@@ -82,10 +83,10 @@ TEST(UpdateReply, CharsetDecoding) {
     std::string utf16;
     for (char c : std::string("ORVANE|1")) utf16 += std::string(1, c) + '\0';
     EXPECT_EQ(AskWith(Ok("\xC3\xA9 ORVANE|2", "Content-Type: text/plain; charset=UTF-8\r\n")), 2);
-    EXPECT_EQ(DecodeReplyBody("\xC3\xA9", "text/html; charset=\"utf-8\""), L"\u00E9");
-    EXPECT_EQ(DecodeReplyBody("\xC3\xA9", "text/html"), L"\u00C3\u00A9") << "ISO-8859-1 by default";
-    EXPECT_EQ(DecodeReplyBody("\xE9", "text/html; charset=unknown-set"), L"\u00E9");
-    EXPECT_EQ(DecodeReplyBody("\x80", "text/html; Charset=windows-1252"), L"\u20AC");
+    EXPECT_EQ(DecodeReplyBody("\xC3\xA9", "text/html; charset=\"utf-8\"", &DecodeWithCodePage), L"\u00E9");
+    EXPECT_EQ(DecodeReplyBody("\xC3\xA9", "text/html", &DecodeWithCodePage), L"\u00C3\u00A9") << "ISO-8859-1 by default";
+    EXPECT_EQ(DecodeReplyBody("\xE9", "text/html; charset=unknown-set", &DecodeWithCodePage), L"\u00E9");
+    EXPECT_EQ(DecodeReplyBody("\x80", "text/html; Charset=windows-1252", &DecodeWithCodePage), L"\u20AC");
 }
 
 TEST(UpdateReply, OverlongHeaderLineFails) {
@@ -116,4 +117,39 @@ TEST(UpdateFailures, RefusedStalledAndEndless) {
 
 TEST(UpdateFailures, BareLineFeedsAreRefused) {
     EXPECT_EQ(AskWith("HTTP/1.1 200 OK\nContent-Length: 8\n\nORVANE|1"), -1);
+}
+
+// Both deadlines hold whatever the network does. Were either unbounded, these
+// calls would never return and the case would fail by its time limit.
+TEST(UpdateDeadlines, ResolutionThatNeverAnswersEndsAtTheConnectDeadline) {
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(release, nullptr);
+    std::atomic<int> asked{0};
+    const Resolver stalls = [release, &asked](const std::string&, const std::string&) {
+        ++asked;
+        WaitForSingleObject(release, INFINITE);
+        return std::vector<std::string>{"127.0.0.1"};
+    };
+    EXPECT_EQ(CheckForUpdateWith("update.zephrin.example", 80, 2s, stalls), -1);
+    EXPECT_EQ(asked.load(), 1);
+    SetEvent(release);  // the abandoned resolution may finish now
+    CloseHandle(release);
+}
+
+TEST(UpdateDeadlines, EndlessContinueRepliesEndAtTheExchangeDeadline) {
+    LoopbackServer flood([](SOCKET client, const std::string&) {
+        const std::string reply = "HTTP/1.1 100 Continue\r\n\r\n";
+        std::string burst;
+        for (int i = 0; i < 200; ++i) burst += reply;
+        while (send(client, burst.data(), static_cast<int>(burst.size()), 0) > 0) {
+        }
+    });
+    EXPECT_EQ(Ask(flood, 2s), -1);
+    EXPECT_EQ(flood.connections(), 1);
+}
+
+TEST(UpdateDeadlines, ManyContinueRepliesBeforeTheAnswerAreFine) {
+    std::string reply;
+    for (int i = 0; i < 50; ++i) reply += "HTTP/1.1 100 Continue\r\n\r\n";
+    EXPECT_EQ(AskWith(reply + Ok("ORVANE|1")), 1);
 }

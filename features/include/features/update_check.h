@@ -3,9 +3,12 @@
 // rule that decides when the 45-day schedule asks again. No windows here:
 // the program decides what to show.
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "features/update_reply.h"
 #include "platform/identity.h"
 #include "platform/timestamps.h"
 
@@ -15,17 +18,20 @@ inline const std::string kUpdateTarget =
     std::string("/downloads/update/?product=zephrin&version=") + kProductVersionAscii;
 inline const char kUpdateUserAgent[] = "Mozilla/4.0 (compatible; ORVANE)";
 
-// 0, 1 or 2 for the first marker found in that order; -1 for none.
-int FindUpdateMarker(const std::wstring& replyText);
-
 // A stalled server gives up after this long, for connecting and for the exchange.
 inline constexpr std::chrono::seconds kUpdateTimeout{30};
 
+// Name resolution: numeric addresses for a host and service.
+using Resolver = std::function<std::vector<std::string>(const std::string& host, const std::string& service)>;
+
 // The whole request against host:port: the reply's marker, or -1 on every failure.
+// One `timeout` covers resolving and connecting, another the whole exchange.
+int CheckForUpdateWith(const std::string& host, unsigned short port, std::chrono::seconds timeout,
+                       const Resolver& resolve);
 int CheckForUpdateAt(const std::string& host, unsigned short port, std::chrono::seconds timeout);
 int CheckForUpdate();
-// Body bytes to text by the reply's charset, else ISO-8859-1.
-std::wstring DecodeReplyBody(const std::string& bytes, const std::string& contentType);
+// The system's code pages behind the reply's charset.
+std::optional<std::wstring> DecodeWithCodePage(const std::string& charset, const std::string& bytes);
 
 // Whole days between two moments, fraction dropped, sign ignored.
 long long WholeDaysBetween(DateTime a, DateTime b);
