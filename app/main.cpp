@@ -9,9 +9,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
                                              ICC_USEREX_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     try {
-        zephrin::RunProgram(GetCommandLineW());
+        return zephrin::RunProgram(GetCommandLineW());
     } catch (...) {
         // Start-up that fails ends the program quietly, as a closed window would.
+        return 0;
     }
-    return 0;
 }

@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/progress_window.h"
 #include "app/run_once.h"
+#include "app/tuning_flows.h"
 #include "app/update_flows.h"
 #include "app/window_names.h"
 #include "platform/handles.h"
@@ -55,12 +56,15 @@ int RunProgram(const wchar_t* commandLine) {
     ui::Application& app = ui::Application::Instance();
     app.SetInstance(GetModuleHandleW(nullptr));
 
+    const std::wstring first = FirstArgument(commandLine);
+    if (AsciiLower(first) == kRestoreArgument) return RunRestoreCommand();
+
     app.InstallHandCursor();
     InstallNativeHints(app.hints());
 
     StampProgramKey(&CurrentTimestampString);
 
-    const bool modeRun = IsCheckUpdateArgument(FirstArgument(commandLine));
+    const bool modeRun = IsCheckUpdateArgument(first);
     if (modeRun) RunUpdateCheckMode(Actions::Real(nullptr));
 
     const bool otherCopy = FindRunningInstance(kMainFormClass, true);

@@ -7,6 +7,7 @@
 #include "app/progress_window.h"
 #include "app/window_names.h"
 #include "features/tuning_engine.h"
+#include "platform/program_key.h"
 
 namespace zephrin {
 namespace {
@@ -109,6 +110,30 @@ void RunRestore(MainWindow& main, ProgressWindow& progress) {
     if (!outcome.notPutBack.empty())
         Warn(main, NamedList(L"MessageBoxNotRestored1", outcome.notPutBack, L"MessageBoxNotRestored2"));
     AskRestart(main);
+}
+
+}  // namespace zephrin
+
+namespace zephrin {
+
+int RunRestoreCommand() {
+    // Two restores must never run at once, and the window's own may be under way.
+    if (FindWindowW(kMainFormClass, nullptr)) return kRestoreRefused;
+    if (!BackupHeld()) {
+        DeleteProgramValue(value::kRestore);  // a flag with nothing behind it
+        return kRestoreDone;
+    }
+    std::function<void()> pause;
+#ifdef ZEPHRIN_TEST_PACING
+    // End-to-end tests stretch the work to end the program in the middle of it.
+    wchar_t buf[16] = {};
+    if (GetEnvironmentVariableW(L"ZEPHRIN_RESTORE_PAUSE_MS", buf, 16) > 0) {
+        const DWORD ms = wcstoul(buf, nullptr, 10);
+        pause = [ms] { Sleep(ms); };
+    }
+#endif
+    const RestoreOutcome outcome = Restore(ReadProgramInteger(value::kInternetType, 0), pause);
+    return outcome.notPutBack.empty() && !outcome.backupHeld ? kRestoreDone : kRestoreIncomplete;
 }
 
 }  // namespace zephrin

@@ -78,9 +78,9 @@ OptimizeOutcome Optimize(int row, int speedLevel) {
     return outcome;
 }
 
-RestoreOutcome Restore(int row) {
+RestoreOutcome Restore(int row, const std::function<void()>& betweenValues) {
     RestoreOutcome outcome;
-    outcome.notPutBack = PutBackOriginals(row);
+    outcome.notPutBack = PutBackOriginals(row, betweenValues);
     // The backup goes only once every original is back in place; the flag goes first.
     if (outcome.notPutBack.empty() && DeleteProgramValue(value::kRestore)) DropBackup();
     outcome.backupHeld = ReadProgramBool(value::kRestore, false);
@@ -129,10 +129,11 @@ std::vector<std::wstring> WriteTunedValues(int row, int speedLevel) {
     return refused;
 }
 
-std::vector<std::wstring> PutBackOriginals(int row) {
+std::vector<std::wstring> PutBackOriginals(int row, const std::function<void()>& betweenValues) {
     std::vector<std::wstring> failed;
-    auto check = [&failed](bool ok, const wchar_t* name) {
+    auto check = [&failed, &betweenValues](bool ok, const wchar_t* name) {
         if (!ok) failed.push_back(name);
+        if (betweenValues) betweenValues();
     };
     if (ReadProgramBool(value::kBackupRecord, false)) {
         const std::vector<std::wstring> absent = ReadNameList(value::kBackupAbsent);

@@ -152,10 +152,12 @@ bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 }
 
 Program::Program(const std::wstring& arguments, const std::wstring& exe) {
-    std::wstring cmd = L"\"" + BinFolder() + exe + L"\"";
+    const std::wstring path = exe.find(L':') != std::wstring::npos ? exe : BinFolder() + exe;
+    const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
+    std::wstring cmd = L"\"" + path + L"\"";
     if (!arguments.empty()) cmd += L" " + arguments;
     STARTUPINFOW si{sizeof si};
-    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, BinFolder().c_str(), &si, &pi_))
+    if (!CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si, &pi_))
         pi_ = PROCESS_INFORMATION{};
 }
 

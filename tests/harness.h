@@ -65,7 +65,7 @@ bool ProcessRunning(const std::wstring& exeName);
 // Waits until `done` holds or the time runs out; pumps this thread's messages meanwhile.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
-// The real program started as a child process.
+// The real program (or another file of the program folder, or one given by its full path) as a child process.
 class Program {
 public:
     explicit Program(const std::wstring& arguments = L"", const std::wstring& exe = L"Zephrin.exe");

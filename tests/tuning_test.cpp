@@ -3,6 +3,7 @@
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "harness.h"
+#include "system_values.h"
 #include "program_windows.h"
 #include "platform/registry.h"
 #include "platform/program_key.h"
@@ -180,38 +181,6 @@ TEST(Restart, ShutdownPrivilegeIsSwitchedOnAndOffAgain) {
 
 namespace {
 
-struct Snapshot {
-    std::vector<RawRegValue> values;
-    bool operator==(const Snapshot& o) const {
-        if (values.size() != o.values.size()) return false;
-        for (size_t i = 0; i < values.size(); ++i) {
-            if (values[i].present != o.values[i].present) return false;
-            if (values[i].present && (values[i].type != o.values[i].type || values[i].data != o.values[i].data))
-                return false;
-        }
-        return true;
-    }
-};
-
-Snapshot TakeSnapshot() {
-    Snapshot s;
-    for (const TunedValue& t : AllTunedValues()) s.values.push_back(ReadRaw(t.place.root, t.place.path, t.name));
-    return s;
-}
-
-std::string Describe(const Snapshot& s) {
-    std::string out;
-    const auto all = AllTunedValues();
-    for (size_t i = 0; i < s.values.size(); ++i) {
-        out += Narrow(all[i].name) + "=";
-        if (!s.values[i].present) out += "absent";
-        else if (s.values[i].type == REG_DWORD) out += std::to_string(*reinterpret_cast<const DWORD*>(s.values[i].data.data()));
-        else out += "type" + std::to_string(s.values[i].type);
-        out += " ";
-    }
-    return out;
-}
-
 class TuningTest : public ::testing::Test, protected ProgramWindows {
 protected:
     void SetUp() override {
@@ -222,23 +191,6 @@ protected:
     void TearDown() override { redirect_.reset(); }
     // Made first and gone last: every registry access of the case lands in scratch keys.
     std::optional<RegistryRedirect> redirect_;
-    static void ClearSystemValues() {
-        for (const TunedValue& t : AllTunedValues()) {
-            std::wstring p = std::wstring(t.place.path).substr(1);
-            HKEY k;
-            if (RegOpenKeyExW(t.place.root, p.c_str(), 0, KEY_ALL_ACCESS, &k) == ERROR_SUCCESS) {
-                RegDeleteValueW(k, t.name);
-                RegCloseKey(k);
-            }
-        }
-    }
-    // A machine with a few settings of its own, of several types.
-    static void SeedOriginals() {
-        WriteDword(HKEY_CURRENT_USER, kInternetSettingsKey.path, L"MaxConnectionsPerServer", 10);
-        WriteDword(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"DefaultTTL", 128);
-        WriteSz(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"TcpWindowSize", L"65535");
-        WriteDword(HKEY_LOCAL_MACHINE, kPschedPolicyKey.path, L"NonBestEffortLimit", 20);
-    }
     void Open(int row, int speed) {
         ProgramWindows::Open();
         main->Show();

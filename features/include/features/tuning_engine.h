@@ -2,6 +2,7 @@
 // The registry side of optimize and restore, without windows: the caller
 // passes the user's choices in and is told what the operation did. Every
 // write is read back; Windows may refuse any of them.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,8 @@ void SaveChoice(int row, int speedLevel);
 // Backs the originals up unless a backup is held, then writes the tuned values.
 OptimizeOutcome Optimize(int row, int speedLevel);
 // Puts the originals back; releases the backup only when all of them are back.
-RestoreOutcome Restore(int row);
+// `betweenValues` runs after each value, for callers that pace the work.
+RestoreOutcome Restore(int row, const std::function<void()>& betweenValues = {});
 
 // The steps of the two operations.
 // True once the whole record is stored and read back; otherwise none of it is left.
@@ -38,7 +40,7 @@ bool TakeBackup();
 // The names Windows refused.
 std::vector<std::wstring> WriteTunedValues(int row, int speedLevel);
 // The names that could not be put back or deleted.
-std::vector<std::wstring> PutBackOriginals(int row);
+std::vector<std::wstring> PutBackOriginals(int row, const std::function<void()>& betweenValues = {});
 void DropBackup();
 
 }  // namespace zephrin

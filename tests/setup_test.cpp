@@ -1,0 +1,213 @@
+// The setup program and its uninstaller, run silently as an administrator
+// would, and the program's own /restore that the uninstaller relies on.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include "harness.h"
+#include "platform/program_key.h"
+#include "system_values.h"
+
+using namespace zephrin;
+using namespace zephrin::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+const wchar_t kUninstallKey[] = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zephrin";
+
+std::wstring KnownFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::wstring InstallFolder() { return KnownFolder(CSIDL_PROGRAM_FILES) + L"\\ORVANE\\Zephrin\\"; }
+std::wstring Shortcut() { return KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Zephrin\\Zephrin.lnk"; }
+bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+class SetupTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramKey();
+        ClearSystemValues();
+    }
+    void TearDown() override {
+        if (Exists(InstallFolder() + L"Uninstall.exe")) Uninstall();
+        ResetProgramKey();
+        ClearSystemValues();
+    }
+    static void Install(const std::wstring& arguments) {
+        Program setup(L"/S " + arguments, L"ZephrinSetup.exe");
+        ASSERT_EQ(setup.WaitExit(60s), std::optional<DWORD>(0));
+    }
+    // The uninstaller hands over to a copy of itself and ends at once; its work is done when its traces are gone.
+    static void Uninstall() {
+        Program uninstall(L"/S", InstallFolder() + L"Uninstall.exe");
+        ASSERT_TRUE(uninstall.WaitExit(60s).has_value());
+        EXPECT_TRUE(WaitUntil([] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && !Exists(InstallFolder()); },
+                              60s));
+    }
+    static std::wstring Entry(const wchar_t* name) {
+        return ReadSzValue(HKEY_LOCAL_MACHINE, kUninstallKey, name).value_or(L"(none)");
+    }
+    // Starts the installed program and gives its main window's title, then closes it.
+    static std::wstring InstalledProgramTitle() {
+        Program p(L"", InstallFolder() + L"Zephrin.exe");
+        HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+        // Its captions are in place once it shows.
+        if (!main || !WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s)) return L"(no window)";
+        const std::wstring title = WindowText(main);
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
+        return title;
+    }
+};
+
+}  // namespace
+
+TEST_F(SetupTest, SilentInstallPutsEverythingInPlaceAndUninstallTakesItAway) {
+    Install(L"");
+    for (const wchar_t* file : {L"Zephrin.exe", L"Zephrin.chm", L"License.rtf", L"Uninstall.exe"})
+        EXPECT_TRUE(Exists(InstallFolder() + file)) << Narrow(file);
+    EXPECT_TRUE(Exists(Shortcut()));
+    EXPECT_EQ(Entry(L"DisplayName"), L"Zephrin");
+    EXPECT_EQ(Entry(L"DisplayVersion"), L"7.8.18.2014");
+    EXPECT_EQ(Entry(L"Publisher"), L"ORVANE");
+    EXPECT_EQ(Entry(L"DisplayIcon"), InstallFolder() + L"Zephrin.exe,0");
+    EXPECT_EQ(Entry(L"UninstallString"), L"\"" + InstallFolder() + L"Uninstall.exe\"");
+    EXPECT_EQ(Entry(L"QuietUninstallString"), L"\"" + InstallFolder() + L"Uninstall.exe\" /S");
+    EXPECT_GT(ReadDwordValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize").value_or(0), 500u) << "KB";
+    EXPECT_EQ(ReadSzValue(kProgramRoot, kProgramKeyPath, L"Language"), std::optional<std::wstring>(L"english"))
+        << "an English user interface";
+    EXPECT_FALSE(ReadRaw(kProgramRoot, kProgramKeyPath, L"Updated").present) << "a first installation";
+    EXPECT_EQ(InstalledProgramTitle(), L"Zephrin - Make your internet connection faster");
+
+    Uninstall();
+    EXPECT_FALSE(Exists(Shortcut()));
+    EXPECT_FALSE(KeyExists(kProgramRoot, kProgramKeyPath)) << "no backup: the program key goes";
+}
+
+TEST_F(SetupTest, UpgradeKeepsBackupChoicesAndLanguageAndMarksTheUpdate) {
+    Install(L"/LANG=korean");
+    EXPECT_EQ(InstalledProgramTitle(), L"Zephrin - \uB2F9\uC2E0\uC758 \uC778\uD130\uB137 \uC5F0\uACB0\uC744 \uBE60\uB974\uAC8C!");
+    // A held backup of a machine that had none of the values, and a chosen row.
+    WriteDword(kProgramRoot, kProgramKeyPath, L"InternetType", 3);
+    WriteDword(kProgramRoot, kProgramKeyPath, L"Restore", 1);
+    WriteDword(kProgramRoot, kProgramKeyPath, L"BackupRecord", 1);
+    std::wstring absent;
+    for (const TunedValue& t : AllTunedValues()) absent += std::wstring(t.name) + L'\0';
+    WriteRaw(kProgramRoot, kProgramKeyPath, L"BackupAbsent", REG_MULTI_SZ, absent.c_str(),
+             static_cast<DWORD>((absent.size() + 1) * sizeof(wchar_t)));
+
+    Install(L"");
+    EXPECT_EQ(ReadSzValue(kProgramRoot, kProgramKeyPath, L"Language"), std::optional<std::wstring>(L"korean"));
+    EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"InternetType"), std::optional<DWORD>(3));
+    EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"Restore"), std::optional<DWORD>(1));
+    EXPECT_TRUE(ReadRaw(kProgramRoot, kProgramKeyPath, L"BackupAbsent").present);
+    EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"Updated"), std::optional<DWORD>(1));
+    InstalledProgramTitle();
+    EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"Updated"), std::optional<DWORD>(0));
+    EXPECT_TRUE(ReadSzValue(kProgramRoot, kProgramKeyPath, L"UpdatedDate").has_value()) << "stamped at the start";
+}
+
+TEST_F(SetupTest, UninstallPutsTheOriginalNetworkSettingsBack) {
+    SeedOriginals();
+    const Snapshot originals = TakeSnapshot();
+    Install(L"");
+    {
+        Program p(L"", InstallFolder() + L"Zephrin.exe");
+        HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+        ASSERT_NE(main, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
+        PostMessageW(FindChildByText(main, L"Button", L"&Optimize now"), BM_CLICK, 0, 0);
+        const auto box = WaitForMessageBox(p.pid(), 60s);
+        ASSERT_TRUE(box.has_value());
+        AnswerMessageBox(*box, IDNO);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 10s));
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(p.WaitExit(20s).has_value());
+    }
+    ASSERT_FALSE(TakeSnapshot() == originals) << "optimized";
+    Uninstall();
+    EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+    EXPECT_FALSE(KeyExists(kProgramRoot, kProgramKeyPath));
+}
+
+// ---- Zephrin.exe /restore ----------------------------------------------------------
+
+namespace {
+
+class RestoreCommand : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ResetProgramKey();
+        ClearSystemValues();
+        SeedOriginals();
+        originals_ = TakeSnapshot();
+    }
+    void TearDown() override {
+        SetEnvironmentVariableW(L"ZEPHRIN_RESTORE_PAUSE_MS", nullptr);
+        ResetProgramKey();
+        ClearSystemValues();
+    }
+    // Optimizes through the program's window and leaves it open when asked to.
+    HWND OptimizeWith(Program& p) {
+        HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+        if (!main || !WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s)) return nullptr;
+        PostMessageW(FindChildByText(main, L"Button", L"&Optimize now"), BM_CLICK, 0, 0);
+        const auto box = WaitForMessageBox(p.pid(), 60s);
+        if (!box) return nullptr;
+        AnswerMessageBox(*box, IDNO);
+        WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 10s);
+        return main;
+    }
+    static std::optional<DWORD> Restore() { return Program(L"/restore").WaitExit(60s); }
+    Snapshot originals_;
+};
+
+}  // namespace
+
+TEST_F(RestoreCommand, WithoutABackupChangesNothing) {
+    EXPECT_EQ(Restore(), std::optional<DWORD>(0));
+    EXPECT_TRUE(TakeSnapshot() == originals_);
+    EXPECT_FALSE(ReadRaw(kProgramRoot, kProgramKeyPath, L"InstalledDate").present) << "no start-up work either";
+}
+
+TEST_F(RestoreCommand, RefusesWhileTheWindowIsOpenThenPutsEverythingBack) {
+    Program running;
+    HWND main = OptimizeWith(running);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(Restore(), std::optional<DWORD>(2)) << "never two restores at once";
+    EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"Restore"), std::optional<DWORD>(1));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(running.WaitExit(20s).has_value());
+    EXPECT_EQ(Restore(), std::optional<DWORD>(0));
+    EXPECT_TRUE(TakeSnapshot() == originals_) << Describe(TakeSnapshot());
+    EXPECT_FALSE(ReadRaw(kProgramRoot, kProgramKeyPath, L"Restore").present);
+}
+
+TEST_F(RestoreCommand, KilledMidwayLeavesABackupThatASecondRunCompletes) {
+    {
+        Program p;
+        HWND main = OptimizeWith(p);
+        ASSERT_NE(main, nullptr);
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(p.WaitExit(20s).has_value());
+    }
+    SetEnvironmentVariableW(L"ZEPHRIN_RESTORE_PAUSE_MS", L"400");
+    {
+        Program restore(L"/restore");
+        // The first value goes back first; end the program while the others wait.
+        ASSERT_TRUE(WaitUntil([] {
+            return ReadDwordValue(HKEY_CURRENT_USER, kInternetSettingsKey.path, L"MaxConnectionsPerServer") ==
+                   std::optional<DWORD>(10);
+        }, 30s));
+        restore.Kill();
+    }
+    SetEnvironmentVariableW(L"ZEPHRIN_RESTORE_PAUSE_MS", nullptr);
+    EXPECT_FALSE(TakeSnapshot() == originals_) << "stopped part way";
+    EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"Restore"), std::optional<DWORD>(1)) << "backup kept";
+    EXPECT_EQ(Restore(), std::optional<DWORD>(0));
+    EXPECT_TRUE(TakeSnapshot() == originals_) << Describe(TakeSnapshot());
+}
