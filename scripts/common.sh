@@ -34,6 +34,10 @@ ensure_prefix() {  # prefix-dir
     for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" Arial; do
       "$WINE" reg add "$link" /v "$face" /t REG_MULTI_SZ /d 'NanumGothic.ttf,NanumGothic' /f >/dev/null 2>&1
     done
+    # Under a Korean locale Wine asks for the Korean system faces by name.
+    for face in Gulim GulimChe Dotum Batang "Malgun Gothic"; do
+      "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /t REG_SZ /d NanumGothic /f >/dev/null 2>&1
+    done
     # Bold Tahoma is a face of its own and needs its own link.
     "$WINE" reg add "$link" /v "Tahoma Bold" /t REG_MULTI_SZ /d 'NanumGothicBold.ttf,NanumGothic Bold' /f >/dev/null 2>&1
     "$WINESERVER" -w
