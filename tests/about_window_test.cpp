@@ -133,25 +133,6 @@ TEST_F(AboutTest, LayoutAndFonts) {
 
 // ---- The documents beside the program ---------------------------------------
 
-// The compiled file's directory lists each entry as a length byte and its name,
-// and the window type's name lies in the uncompressed #STRINGS section.
-TEST(Documents, HelpFileHoldsTheMainTopicAndTheHelpWindow) {
-    std::ifstream in(Narrow(ProgramFolder() + L"Zephrin.chm"), std::ios::binary);
-    const std::string chm{std::istreambuf_iterator<char>(in), {}};
-    ASSERT_GT(chm.size(), 1000u);
-    EXPECT_EQ(chm.compare(0, 4, "ITSF"), 0);
-    EXPECT_NE(chm.find("PMGL"), std::string::npos);
-    auto listed = [&](const std::string& name) {
-        return chm.find(std::string(1, static_cast<char>(name.size())) + name) != std::string::npos;
-    };
-    EXPECT_TRUE(listed("/html/main.htm"));
-    for (const char* page : {"/html/settings.htm", "/html/connections.htm", "/html/restore.htm", "/html/updates.htm",
-                             "/html/support.htm", "/#WINDOWS", "/#STRINGS", "/#SYSTEM"})
-        EXPECT_TRUE(listed(page)) << page;
-    EXPECT_FALSE(listed("/html/nothing.htm"));
-    EXPECT_NE(chm.find(std::string("HelpWindow\0", 11)), std::string::npos);
-}
-
 namespace {
 DWORD CALLBACK StreamFromString(DWORD_PTR cookie, LPBYTE buffer, LONG size, LONG* done) {
     auto* s = reinterpret_cast<std::pair<std::string, size_t>*>(cookie);

@@ -10,7 +10,8 @@ string(REGEX MATCH "[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+" ZEPHRIN_PRODUCT_VERSION "
 # the test build makes the setup program as part of everything.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 install(TARGETS Zephrin RUNTIME DESTINATION .)
-install(FILES ${CMAKE_BINARY_DIR}/bin/Zephrin.chm ${CMAKE_BINARY_DIR}/bin/License.rtf DESTINATION .)
+install(FILES ${CMAKE_BINARY_DIR}/bin/Zephrin.chm ${CMAKE_BINARY_DIR}/bin/Zephrin-korean.chm
+              ${CMAKE_BINARY_DIR}/bin/License.rtf DESTINATION .)
 
 set(CPACK_GENERATOR NSIS)
 set(CPACK_PACKAGE_NAME Zephrin)

@@ -1,0 +1,33 @@
+# Writes the help's table of tuned values from features/tuned_values.def.
+# cmake -DDEF=<tuned_values.def> -DLANGUAGE=english|korean -DIN=<page.in> -DOUT=<page> -P ValueTable.cmake
+# The page template holds @ZEPHRIN_VALUE_TABLE@ where the rows go.
+# Short names; the page spells each key out under the table.
+set(key_kInternetSettingsKey "Internet Settings")
+set(key_kTcpipParametersKey "Tcpip\\Parameters")
+set(key_kPschedPolicyKey "Psched")
+if(LANGUAGE STREQUAL "korean")
+  set(head "<tr><th>값</th><th>레지스트리 키</th><th>빠르게</th><th>매우 빠르게</th><th>적용 대상</th></tr>")
+  set(all_rows "모든 인터넷 타입")
+  set(some_rows "Dial-up 56k와 ISDN을 제외한 모든 인터넷 타입")
+else()
+  set(head "<tr><th>Value</th><th>Registry key</th><th>Boost</th><th>Maximum Boost</th><th>Written for</th></tr>")
+  set(all_rows "every Internet Type")
+  set(some_rows "every Internet Type except Dial-up 56k and ISDN")
+endif()
+file(STRINGS "${DEF}" lines REGEX "^ZEPHRIN_TUNED\\(")
+set(rows "${head}")
+foreach(line IN LISTS lines)
+  if(NOT line MATCHES "^ZEPHRIN_TUNED\\(([A-Za-z]+), ([A-Za-z0-9_]+), ([0-9]+), ([0-9]+), (true|false)\\)$")
+    message(FATAL_ERROR "cannot read this row of ${DEF}: ${line}")
+  endif()
+  set(key "${key_${CMAKE_MATCH_1}}")
+  if(CMAKE_MATCH_5 STREQUAL "true")
+    set(target "${all_rows}")
+  else()
+    set(target "${some_rows}")
+  endif()
+  string(APPEND rows "\n<tr data-value=\"${CMAKE_MATCH_2}\" data-boost=\"${CMAKE_MATCH_3}\" data-maximum=\"${CMAKE_MATCH_4}\" data-every-row=\"${CMAKE_MATCH_5}\">"
+         "<td><code>${CMAKE_MATCH_2}</code></td><td>${key}</td><td>${CMAKE_MATCH_3}</td><td>${CMAKE_MATCH_4}</td><td>${target}</td></tr>")
+endforeach()
+set(ZEPHRIN_VALUE_TABLE "${rows}")
+configure_file("${IN}" "${OUT}" @ONLY)

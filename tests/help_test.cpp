@@ -1,0 +1,97 @@
+// The help files in both languages: every topic is there, every link between
+// topics leads somewhere, and the table of values is the program's plan.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <regex>
+
+#include "features/tuning_plan.h"
+#include "harness.h"
+#include "platform/shell.h"
+
+using namespace zephrin;
+using namespace zephrin::test;
+
+namespace {
+
+const char* const kTopics[] = {"main",    "settings", "connections", "windows",         "restore",
+                               "restart", "updates",  "uninstall",   "troubleshooting", "support"};
+const char* const kLanguages[] = {"english", "korean"};
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The compiled pages of a language, as the build wrote them before compiling.
+std::string PageFolder(const std::string& language) {
+    return std::string("Z:") + ZEPHRIN_HELP_WORK_DIR + "/" + language + "/html/";
+}
+
+}  // namespace
+
+TEST(HelpFiles, EveryTopicInBothLanguagesInBothCompiledFiles) {
+    for (const auto& [file, language] : {std::pair{L"Zephrin.chm", "english"}, {L"Zephrin-korean.chm", "korean"}}) {
+        SCOPED_TRACE(language);
+        const std::string chm = ReadBytes(Narrow(ProgramFolder() + file));
+        ASSERT_EQ(chm.compare(0, 4, "ITSF"), 0);
+        // The directory lists each entry as a length byte and its name.
+        auto listed = [&](const std::string& name) {
+            return chm.find(std::string(1, static_cast<char>(name.size())) + name) != std::string::npos;
+        };
+        for (const char* topic : kTopics) {
+            EXPECT_TRUE(listed(std::string("/html/") + topic + ".htm")) << topic;
+            EXPECT_NE(ReadBytes(PageFolder(language) + topic + ".htm").find("<h1>"), std::string::npos) << topic;
+        }
+        EXPECT_FALSE(listed("/html/nothing.htm"));
+        EXPECT_NE(chm.find(std::string("HelpWindow\0", 11)), std::string::npos) << "the window type F1 asks for";
+    }
+}
+
+TEST(HelpFiles, EveryLinkBetweenTopicsResolves) {
+    const std::regex link(R"(href="([^"]*)\")");
+    for (const char* language : kLanguages) {
+        for (const char* topic : kTopics) {
+            const std::string page = ReadBytes(PageFolder(language) + topic + ".htm");
+            for (auto it = std::sregex_iterator(page.begin(), page.end(), link); it != std::sregex_iterator(); ++it) {
+                const std::string target = (*it)[1];
+                if (target.rfind("http:", 0) == 0 || target.rfind("https:", 0) == 0) continue;
+                const std::string file = target.substr(0, target.find('#'));
+                // "#anchor" alone points into the same page.
+                const std::string linked = file.empty() ? page : ReadBytes(PageFolder(language) + file);
+                EXPECT_FALSE(linked.empty()) << language << "/" << topic << " links to " << target;
+                if (target.find('#') != std::string::npos) {
+                    const std::string anchor = target.substr(target.find('#') + 1);
+                    EXPECT_NE(linked.find("id=\"" + anchor + "\""), std::string::npos)
+                        << language << "/" << topic << " links to " << target;
+                }
+            }
+        }
+    }
+}
+
+TEST(HelpFiles, ValueTableIsTheTuningPlan) {
+    const std::regex row(
+        R"re(<tr data-value="([A-Za-z0-9_]+)" data-boost="([0-9]+)" data-maximum="([0-9]+)" data-every-row="(true|false)">)re");
+    const auto all = AllTunedValues();
+    const auto boost = TunedValuesFor(0, 0);
+    const auto maximum = TunedValuesFor(0, 1);
+    const auto dialUp = TunedValuesFor(kDialUpRow, 1);
+    for (const char* language : kLanguages) {
+        SCOPED_TRACE(language);
+        const std::string page = ReadBytes(PageFolder(language) + "settings.htm");
+        size_t i = 0;
+        for (auto it = std::sregex_iterator(page.begin(), page.end(), row); it != std::sregex_iterator(); ++it, ++i) {
+            ASSERT_LT(i, all.size()) << "more rows than values";
+            const std::string name = Narrow(all[i].name);
+            EXPECT_EQ((*it)[1], name) << "row " << i;
+            EXPECT_EQ(std::stol((*it)[2]), boost[i].data) << name;
+            EXPECT_EQ(std::stol((*it)[3]), maximum[i].data) << name;
+            bool forDialUp = false;
+            for (const TunedValue& v : dialUp) forDialUp = forDialUp || Narrow(v.name) == name;
+            EXPECT_EQ((*it)[4] == "true", forDialUp) << name;
+        }
+        EXPECT_EQ(i, all.size()) << "one row for each value";
+    }
+}
