@@ -4,6 +4,9 @@
 
 #include <shlobj.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "harness.h"
 #include "platform/program_key.h"
 #include "system_values.h"
@@ -16,6 +19,11 @@ namespace {
 
 const wchar_t kUninstallKey[] = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zephrin";
 
+std::string ReadFileBytes(const std::wstring& path) {
+    std::ifstream in(Narrow(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
 std::wstring KnownFolder(int csidl) {
     wchar_t path[MAX_PATH] = {};
     SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
@@ -25,6 +33,10 @@ std::wstring KnownFolder(int csidl) {
 std::wstring InstallFolder() { return KnownFolder(CSIDL_PROGRAM_FILES) + L"\\ORVANE\\Zephrin\\"; }
 std::wstring Shortcut() { return KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Zephrin\\Zephrin.lnk"; }
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+    const std::string x = ReadFileBytes(a), y = ReadFileBytes(b);
+    return !x.empty() && x == y;
+}
 
 class SetupTest : public ::testing::Test {
 protected:
@@ -82,6 +94,7 @@ TEST_F(SetupTest, SilentInstallPutsEverythingInPlaceAndUninstallTakesItAway) {
         << "an English user interface";
     EXPECT_FALSE(ReadRaw(kProgramRoot, kProgramKeyPath, L"Updated").present) << "a first installation";
     EXPECT_EQ(InstalledProgramTitle(), L"Zephrin - Make your internet connection faster");
+    EXPECT_TRUE(SameFile(InstallFolder() + L"Zephrin.chm", BinFolder() + L"Zephrin.chm")) << "the English help";
 
     Uninstall();
     EXPECT_FALSE(Exists(Shortcut()));
@@ -90,6 +103,7 @@ TEST_F(SetupTest, SilentInstallPutsEverythingInPlaceAndUninstallTakesItAway) {
 
 TEST_F(SetupTest, UpgradeKeepsBackupChoicesAndLanguageAndMarksTheUpdate) {
     Install(L"/LANG=korean");
+    EXPECT_TRUE(SameFile(InstallFolder() + L"Zephrin.chm", BinFolder() + L"Zephrin-korean.chm")) << "the Korean help";
     EXPECT_EQ(InstalledProgramTitle(), L"Zephrin - \uB2F9\uC2E0\uC758 \uC778\uD130\uB137 \uC5F0\uACB0\uC744 \uBE60\uB974\uAC8C!");
     // A held backup of a machine that had none of the values, and a chosen row.
     WriteDword(kProgramRoot, kProgramKeyPath, L"InternetType", 3);
@@ -102,6 +116,7 @@ TEST_F(SetupTest, UpgradeKeepsBackupChoicesAndLanguageAndMarksTheUpdate) {
 
     Install(L"");
     EXPECT_EQ(ReadSzValue(kProgramRoot, kProgramKeyPath, L"Language"), std::optional<std::wstring>(L"korean"));
+    EXPECT_TRUE(SameFile(InstallFolder() + L"Zephrin.chm", BinFolder() + L"Zephrin-korean.chm")) << "kept on upgrade";
     EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"InternetType"), std::optional<DWORD>(3));
     EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"Restore"), std::optional<DWORD>(1));
     EXPECT_TRUE(ReadRaw(kProgramRoot, kProgramKeyPath, L"BackupAbsent").present);
