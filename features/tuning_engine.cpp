@@ -4,16 +4,18 @@
 #include "platform/program_key.h"
 #include "platform/registry.h"
 
+#include <optional>
+
 namespace zephrin {
 namespace {
 
-// Names listed in a REG_MULTI_SZ value.
-std::vector<std::wstring> ReadNameList(const std::wstring& name) {
+// Names listed in a REG_MULTI_SZ value; nullopt when the list cannot be read as one.
+std::optional<std::vector<std::wstring>> ReadNameList(const std::wstring& name) {
     RawValue raw;
     std::vector<std::wstring> names;
     if (ReadRegistryRaw(kProgramRoot, kProgramKeyPath, name, raw) != RawRead::Present ||
         raw.type != REG_MULTI_SZ)
-        return names;
+        return std::nullopt;
     const auto* text = reinterpret_cast<const wchar_t*>(raw.data.data());
     const size_t count = raw.data.size() / sizeof(wchar_t);
     std::wstring current;
@@ -80,7 +82,9 @@ OptimizeOutcome Optimize(int row, int speedLevel) {
 
 RestoreOutcome Restore(int row, const std::function<void()>& betweenValues) {
     RestoreOutcome outcome;
-    outcome.notPutBack = PutBackOriginals(row, betweenValues);
+    // Without a backup there is nothing to put back: writing an older version's
+    // defaults would overwrite the user's own values.
+    if (BackupHeld()) outcome.notPutBack = PutBackOriginals(row, betweenValues);
     // The backup goes only once every original is back in place; the flag goes first.
     if (outcome.notPutBack.empty() && DeleteProgramValue(value::kRestore)) DropBackup();
     outcome.backupHeld = ReadProgramBool(value::kRestore, false);
@@ -88,9 +92,10 @@ RestoreOutcome Restore(int row, const std::function<void()>& betweenValues) {
 }
 
 bool TakeBackup() {
-    // A stale, half-written record from an interrupted run must not survive.
-    DropBackup();
-    bool stored = true;
+    // A flag with nothing behind it goes first: were the run stopped half way,
+    // the first values written must not make a partial record count as held.
+    // A stale, half-written record from an interrupted run must not survive either.
+    bool stored = DeleteProgramValue(value::kRestore) && DropBackup();
     for (const BackupValue& b : BackupValues()) {
         const int32_t v = ReadRegistryInteger(b.place.root, b.place.path, b.name, b.defaultValue, false);
         stored = stored && WriteRegistryRawChecked(kProgramRoot, kProgramKeyPath, b.name, DwordValue(v));
@@ -136,13 +141,25 @@ std::vector<std::wstring> PutBackOriginals(int row, const std::function<void()>&
         if (betweenValues) betweenValues();
     };
     if (ReadProgramBool(value::kBackupRecord, false)) {
-        const std::vector<std::wstring> absent = ReadNameList(value::kBackupAbsent);
+        const auto absent = ReadNameList(value::kBackupAbsent);
         for (const TunedValue& t : AllTunedValues()) {
             RawValue raw;
-            if (ReadRegistryRaw(kProgramRoot, kBackupKeyPath, t.name, raw) == RawRead::Present)
+            switch (ReadRegistryRaw(kProgramRoot, kBackupKeyPath, t.name, raw)) {
+            case RawRead::Present:
                 check(WriteRegistryRawChecked(t.place.root, t.place.path, t.name, raw), t.name);
-            else if (Contains(absent, t.name))
-                check(DeleteRegistryValueChecked(t.place.root, t.place.path, t.name), t.name);
+                break;
+            case RawRead::Absent:
+                // Not saved: it was absent, or (in a record of an older run) unreadable and never touched.
+                // Without the list of absent names the two cannot be told apart, so nothing is released.
+                if (!absent)
+                    check(false, t.name);
+                else if (Contains(*absent, t.name))
+                    check(DeleteRegistryValueChecked(t.place.root, t.place.path, t.name), t.name);
+                break;
+            case RawRead::Unknown:
+                check(false, t.name);  // the saved original cannot be read now
+                break;
+            }
         }
         return failed;
     }
@@ -158,11 +175,14 @@ std::vector<std::wstring> PutBackOriginals(int row, const std::function<void()>&
     return failed;
 }
 
-void DropBackup() {
-    for (const BackupValue& b : BackupValues()) DeleteProgramValue(b.name);
-    for (const TunedValue& t : AllTunedValues()) DeleteRegistryValue(kProgramRoot, kBackupKeyPath, t.name, false);
-    DeleteProgramValue(value::kBackupAbsent);
-    DeleteProgramValue(value::kBackupRecord);
+bool DropBackup() {
+    bool gone = true;
+    for (const BackupValue& b : BackupValues())
+        gone = DeleteRegistryValueChecked(kProgramRoot, kProgramKeyPath, b.name) && gone;
+    for (const TunedValue& t : AllTunedValues())
+        gone = DeleteRegistryValueChecked(kProgramRoot, kBackupKeyPath, t.name) && gone;
+    gone = DeleteRegistryValueChecked(kProgramRoot, kProgramKeyPath, value::kBackupAbsent) && gone;
+    return DeleteRegistryValueChecked(kProgramRoot, kProgramKeyPath, value::kBackupRecord) && gone;
 }
 
 }  // namespace zephrin

@@ -104,8 +104,10 @@ struct ReplyReader::Impl {
             const std::size_t used = parser->put(net::buffer(pending.data(), pending.size()), ec);
             pending.erase(0, used);
             if (ec == http::error::need_more) {
-                // A header that cannot fit is never completed.
-                if (!parser->is_header_done() && pending.size() > kMaxHeader) state = State::Failed;
+                // A header that cannot fit is never completed, and no chunk line or
+                // trailer may grow past what a whole reply could hold.
+                if (pending.size() > (parser->is_header_done() ? kMaxHeader + kMaxBody : kMaxHeader))
+                    state = State::Failed;
                 break;
             }
             if (ec) return state = State::Failed;

@@ -332,11 +332,14 @@ TEST_F(TuningTest, OldStyleBackupRestoresByTheRowRule) {
     EXPECT_EQ(System(kTcpipParametersKey, L"KeepAliveTime"), 7200000u);
     EXPECT_EQ(System(kTcpipParametersKey, L"KeepAliveInterval"), 1000u);
     EXPECT_EQ(System(kTcpipParametersKey, L"DefaultTTL"), 64u) << "row 7 keeps the stack values";
+    // A flag with none of the four values behind it holds no backup: nothing is written or deleted.
     WriteDword(kProgramRoot, kProgramKeyPath, L"Restore", 1);
     main->modemCombo()->SetSelected(0);
     recorder.answers = {IDOK, IDNO};
     RunRestore(*main, *progress);
-    EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"DefaultTTL").present);
+    EXPECT_EQ(System(kTcpipParametersKey, L"DefaultTTL"), 64u);
+    EXPECT_EQ(System(kInternetSettingsKey, L"MaxConnectionsPerServer"), 6u);
+    EXPECT_FALSE(Prog(L"Restore").has_value());
 }
 
 // Interruptions at every stage of the registry work, then a full restore.
@@ -526,8 +529,9 @@ TEST_F(TuningEndToEnd, KilledDuringThePacedStepsLosesNothing) {
 
 namespace {
 
-// Lets everyone read a key but nobody write it, as a policy or a security program can.
-void RefuseWrites(HKEY root, const std::wstring& path, bool refuse) {
+// Lets everyone read a key but nobody write it, as a policy or a security program can
+// (or, with `access` 0, lets nobody even read it).
+void RefuseWrites(HKEY root, const std::wstring& path, bool refuse, REGSAM access = KEY_READ) {
     UniqueKey key;
     ASSERT_EQ(RegCreateKeyExW(root, path.substr(1).c_str(), 0, nullptr, 0, WRITE_DAC, nullptr, key.put(), nullptr),
               ERROR_SUCCESS);
@@ -537,7 +541,7 @@ void RefuseWrites(HKEY root, const std::wstring& path, bool refuse) {
     std::vector<BYTE> aclBuffer(256);
     auto* acl = reinterpret_cast<ACL*>(aclBuffer.data());
     InitializeAcl(acl, static_cast<DWORD>(aclBuffer.size()), ACL_REVISION);
-    AddAccessAllowedAce(acl, ACL_REVISION, refuse ? KEY_READ : KEY_ALL_ACCESS, everyone);
+    if (!refuse || access) AddAccessAllowedAce(acl, ACL_REVISION, refuse ? access : KEY_ALL_ACCESS, everyone);
     SECURITY_DESCRIPTOR sd;
     InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
     SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
@@ -551,8 +555,8 @@ protected:
         for (auto [root, path] : locked_) RefuseWrites(root, path, false);
         TuningTest::TearDown();
     }
-    void Refuse(HKEY root, const std::wstring& path) {
-        RefuseWrites(root, path, true);
+    void Refuse(HKEY root, const std::wstring& path, REGSAM access = KEY_READ) {
+        RefuseWrites(root, path, true, access);
         locked_.emplace_back(root, path);
     }
     void Allow(HKEY root, const std::wstring& path) { RefuseWrites(root, path, false); }
@@ -646,6 +650,24 @@ TEST_F(RefusedWrites, RestoreThatCannotFinishKeepsTheBackupUntilItCan) {
     EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
     EXPECT_FALSE(Prog(L"Restore").has_value());
     EXPECT_FALSE(main->restoreButton()->Enabled());
+}
+
+TEST_F(RefusedWrites, SavedOriginalsThatCannotBeReadKeepTheBackup) {
+    SeedOriginals();
+    const Snapshot originals = TakeSnapshot();
+    Open(0, 1);
+    RunOptimize(*main, *progress);
+    Refuse(kProgramRoot, kBackupKeyPath, 0);
+    recorder.boxes.clear();
+    recorder.answers = {IDOK, IDOK, IDNO};
+    RunRestore(*main, *progress);
+    ASSERT_GE(recorder.boxes.size(), 2u);
+    EXPECT_EQ(recorder.boxes[1].text.rfind(L"Windows did not allow these settings to be put back:", 0), 0u);
+    EXPECT_EQ(Prog(L"Restore"), std::optional<DWORD>(1)) << "the backup is kept";
+    Allow(kProgramRoot, kBackupKeyPath);
+    recorder.answers = {IDOK, IDNO};
+    RunRestore(*main, *progress);
+    EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
 }
 
 TEST_F(TuningTest, StaleRestoreFlagWithoutABackupStillBacksUp) {

@@ -41,6 +41,7 @@ bool TakeBackup();
 std::vector<std::wstring> WriteTunedValues(int row, int speedLevel);
 // The names that could not be put back or deleted.
 std::vector<std::wstring> PutBackOriginals(int row, const std::function<void()>& betweenValues = {});
-void DropBackup();
+// True when nothing of a record is left.
+bool DropBackup();
 
 }  // namespace zephrin
