@@ -183,9 +183,7 @@ int CheckForUpdateWith(const std::string& host, unsigned short port, std::chrono
         auto exchange = std::make_unique<Exchange>(ioc, host, port, timeout);
         exchange->Start(endpoints, connectDeadline);
         ioc.run();
-        const ReplyReader& reader = exchange->reader();
-        if (reader.state() != ReplyReader::State::Done) return -1;
-        return FindUpdateMarker(DecodeReplyBody(reader.body(), reader.contentType(), &DecodeWithCodePage));
+        return UpdateResult(exchange->reader(), &DecodeWithCodePage);
     } catch (...) {
         return -1;
     }

@@ -151,11 +151,15 @@ ReplyReader::State ReplyReader::state() const { return impl_->state; }
 const std::string& ReplyReader::body() const { return impl_->body; }
 const std::string& ReplyReader::contentType() const { return impl_->contentType; }
 
+int UpdateResult(const ReplyReader& reader, CharsetDecoder decode) {
+    if (reader.state() != ReplyReader::State::Done) return -1;
+    return FindUpdateMarker(DecodeReplyBody(reader.body(), reader.contentType(), decode));
+}
+
 int UpdateResultFromReply(std::string_view bytes, CharsetDecoder decode) {
     ReplyReader reader;
     if (reader.Feed(bytes.data(), bytes.size()) == ReplyReader::State::NeedMore) reader.End();
-    if (reader.state() != ReplyReader::State::Done) return -1;
-    return FindUpdateMarker(DecodeReplyBody(reader.body(), reader.contentType(), decode));
+    return UpdateResult(reader, decode);
 }
 
 }  // namespace zephrin

@@ -41,11 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         reader.Feed(bytes.data(), cut);
         reader.Feed(bytes.data() + cut, size - cut);
         if (reader.state() == zephrin::ReplyReader::State::NeedMore) reader.End();
-        const int pieces = reader.state() == zephrin::ReplyReader::State::Done
-                               ? zephrin::FindUpdateMarker(zephrin::DecodeReplyBody(reader.body(), reader.contentType(),
-                                                                                    &DecodeWithIconv))
-                               : -1;
-        if (pieces != whole) std::abort();
+        if (zephrin::UpdateResult(reader, &DecodeWithIconv) != whole) std::abort();
     }
     return 0;
 }

@@ -43,6 +43,8 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
+// What a reader's reply says: its marker, or -1 when the reply was not read whole and accepted.
+int UpdateResult(const ReplyReader& reader, CharsetDecoder decode);
 // A whole reply's bytes, followed by the end of the connection: 0, 1, 2, or -1 for anything else.
 int UpdateResultFromReply(std::string_view bytes, CharsetDecoder decode);
 
