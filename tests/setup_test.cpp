@@ -38,6 +38,18 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
     return !x.empty() && x == y;
 }
 
+// Optimizes through a started program's window, answers No to the restart
+// question and gives the window back, open and enabled; null when a step fails.
+HWND OptimizeWith(Program& p) {
+    HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+    if (!main || !WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s)) return nullptr;
+    PostMessageW(FindChildByText(main, L"Button", L"&Optimize now"), BM_CLICK, 0, 0);
+    const auto box = WaitForMessageBox(p.pid(), 60s);
+    if (!box) return nullptr;
+    AnswerMessageBox(*box, IDNO);
+    return WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 10s) ? main : nullptr;
+}
+
 class SetupTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -132,14 +144,8 @@ TEST_F(SetupTest, UninstallPutsTheOriginalNetworkSettingsBack) {
     Install(L"");
     {
         Program p(L"", InstallFolder() + L"Zephrin.exe");
-        HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+        HWND main = OptimizeWith(p);
         ASSERT_NE(main, nullptr);
-        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
-        PostMessageW(FindChildByText(main, L"Button", L"&Optimize now"), BM_CLICK, 0, 0);
-        const auto box = WaitForMessageBox(p.pid(), 60s);
-        ASSERT_TRUE(box.has_value());
-        AnswerMessageBox(*box, IDNO);
-        ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 10s));
         PostMessageW(main, WM_CLOSE, 0, 0);
         ASSERT_TRUE(p.WaitExit(20s).has_value());
     }
@@ -165,17 +171,6 @@ protected:
         SetEnvironmentVariableW(L"ZEPHRIN_RESTORE_PAUSE_MS", nullptr);
         ResetProgramKey();
         ClearSystemValues();
-    }
-    // Optimizes through the program's window and leaves it open when asked to.
-    HWND OptimizeWith(Program& p) {
-        HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
-        if (!main || !WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s)) return nullptr;
-        PostMessageW(FindChildByText(main, L"Button", L"&Optimize now"), BM_CLICK, 0, 0);
-        const auto box = WaitForMessageBox(p.pid(), 60s);
-        if (!box) return nullptr;
-        AnswerMessageBox(*box, IDNO);
-        WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 10s);
-        return main;
     }
     static std::optional<DWORD> Restore() { return Program(L"/restore").WaitExit(60s); }
     Snapshot originals_;
