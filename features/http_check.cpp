@@ -11,11 +11,9 @@
 
 #include <algorithm>
 #include <array>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
-#include <thread>
 
+#include "features/resolve.h"
 #include "platform/text.h"
 
 #ifndef ZEPHRIN_UPDATE_HOST
@@ -59,43 +57,6 @@ std::optional<UINT> CodePageFor(const std::string& charset) {
         }
     }
     return std::nullopt;
-}
-
-std::vector<std::string> SystemResolve(const std::string& host, const std::string& service) {
-    net::io_context ioc;
-    tcp::resolver resolver(ioc);
-    beast::error_code ec;
-    std::vector<std::string> addresses;
-    for (const auto& entry : resolver.resolve(host, service, ec)) addresses.push_back(entry.endpoint().address().to_string());
-    return addresses;
-}
-
-// Name resolution cannot be cancelled once the system has it, so it runs on a
-// thread of its own; past the deadline it is left to finish on its own.
-std::optional<std::vector<std::string>> ResolveBefore(const Resolver& resolve, const std::string& host,
-                                                      const std::string& service, Clock::time_point deadline) {
-    struct Pending {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
-        std::vector<std::string> addresses;
-    };
-    auto pending = std::make_shared<Pending>();
-    std::thread([pending, resolve, host, service] {
-        std::vector<std::string> addresses;
-        try {
-            addresses = resolve(host, service);
-        } catch (...) {
-            // no addresses
-        }
-        std::lock_guard<std::mutex> lock(pending->mutex);
-        pending->addresses = std::move(addresses);
-        pending->finished = true;
-        pending->done.notify_all();
-    }).detach();
-    std::unique_lock<std::mutex> lock(pending->mutex);
-    if (!pending->done.wait_until(lock, deadline, [&] { return pending->finished; })) return std::nullopt;
-    return pending->addresses;
 }
 
 // One request from connect to the last body byte, on the caller's thread.

@@ -46,6 +46,19 @@ void ShellOpen(HWND owner, const std::wstring& file, const std::wstring& paramet
 
 void ShellOpenURL(HWND owner, const std::wstring& address) { Launch(owner, address, nullptr); }
 
+UniqueHandle StartProgram(const std::wstring& file, const std::wstring& parameters) {
+    std::wstring commandLine = L"\"" + file + L"\"";
+    if (!parameters.empty()) commandLine += L" " + parameters;
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(file.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return UniqueHandle();
+    CloseHandle(process.hThread);
+    return UniqueHandle(process.hProcess);
+}
+
 std::wstring HelpPath(const std::wstring& folder, const std::wstring& file, const std::wstring& topic) {
     return folder + file + L"::" + topic + L">HelpWindow";
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "features/resolve.h"
 #include "features/update_reply.h"
 #include "platform/identity.h"
 #include "platform/timestamps.h"
@@ -20,9 +21,6 @@ inline const char kUpdateUserAgent[] = "Mozilla/4.0 (compatible; ORVANE)";
 
 // A stalled server gives up after this long, for connecting and for the exchange.
 inline constexpr std::chrono::seconds kUpdateTimeout{30};
-
-// Name resolution: numeric addresses for a host and service.
-using Resolver = std::function<std::vector<std::string>(const std::string& host, const std::string& service)>;
 
 // The whole request against host:port: the reply's marker, or -1 on every failure.
 // One `timeout` covers resolving and connecting, another the whole exchange.

@@ -15,6 +15,9 @@ std::wstring ProgramFolder();
 // Opens a file, program or address; `owner` may be null.
 void ShellOpen(HWND owner, const std::wstring& file, const std::wstring& parameters);
 void ShellOpenURL(HWND owner, const std::wstring& address);
+// Starts a program directly, without the shell's file associations; its
+// process handle, or an empty one when it could not start.
+UniqueHandle StartProgram(const std::wstring& file, const std::wstring& parameters);
 
 std::wstring HelpPath(const std::wstring& folder, const std::wstring& file, const std::wstring& topic);
 // Where the help viewer's library is loaded from: the system folder only.

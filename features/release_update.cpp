@@ -1,0 +1,134 @@
+#include "features/release_update.h"
+
+#include <array>
+
+#include "platform/crypto.h"
+
+namespace zephrin {
+namespace {
+
+UpdateFailure FailureOf(FetchResult r) {
+    switch (r) {
+    case FetchResult::Unreachable: return UpdateFailure::Unreachable;
+    case FetchResult::Cancelled: return UpdateFailure::Cancelled;
+    case FetchResult::SinkFailed: return UpdateFailure::NoSpace;
+    // A file of the wrong length can only be a wrong file.
+    case FetchResult::TooLong:
+    case FetchResult::TooShort: return UpdateFailure::NotTrusted;
+    default: return UpdateFailure::NotDownloaded;
+    }
+}
+
+std::wstring UniqueDownloadPath(const std::wstring& folder, unsigned attempt) {
+    return folder + kSetupDownloadPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(attempt) + L".exe";
+}
+
+// Size and SHA-256 of what is on disk now, read through the handle that keeps writers out.
+bool MatchesRelease(HANDLE file, const Release& release) {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size) || static_cast<std::uint64_t>(size.QuadPart) != release.size) return false;
+    Sha256 hash;
+    if (!hash.Ready()) return false;
+    std::array<char, 65536> buffer{};
+    std::uint64_t total = 0;
+    DWORD got = 0;
+    while (ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got > 0) {
+        total += got;
+        if (!hash.Add(buffer.data(), got)) return false;
+    }
+    const auto hex = hash.FinishHex();
+    return total == release.size && hex && *hex == release.sha256;
+}
+
+}  // namespace
+
+ReleaseCheck CheckRelease(const ReleaseSource& source, std::string_view runningVersion, FetchCancel& cancel) {
+    std::string manifest;
+    FetchLimits limits;
+    limits.connect = limits.idle = limits.total = source.deadline;
+    limits.maxBytes = kMaxManifestBytes;
+    const FetchResult got = Fetch({source.host, source.port, kReleaseManifestTarget}, limits,
+                                  [&](const char* data, std::size_t size) {
+                                      manifest.append(data, size);
+                                      return true;
+                                  },
+                                  cancel);
+    if (got != FetchResult::Done) return got == FetchResult::TooLong ? UpdateFailure::NotDownloaded : FailureOf(got);
+    const auto split = SplitSignature(manifest);
+    if (!split) return UpdateFailure::NotTrusted;
+    switch (VerifyRsaSha256(source.publicKeyPem, split->signedPart, split->signature)) {
+    case SignatureCheck::Valid: break;
+    case SignatureCheck::Invalid: return UpdateFailure::NotTrusted;
+    case SignatureCheck::Unavailable: return UpdateFailure::CannotVerify;
+    }
+    const auto release = ParseRelease(split->signedPart);
+    if (!release) return UpdateFailure::NotTrusted;
+    const auto order = CompareVersions(release->version, runningVersion);
+    if (!order) return UpdateFailure::NotTrusted;
+    if (*order <= 0) return UpToDate{};
+    return *release;
+}
+
+VerifiedSetup& VerifiedSetup::operator=(VerifiedSetup&& other) noexcept {
+    if (this != &other) {
+        Clear();
+        path_ = std::exchange(other.path_, std::wstring());
+        reader_ = std::move(other.reader_);
+    }
+    return *this;
+}
+
+VerifiedSetup::~VerifiedSetup() { Clear(); }
+
+void VerifiedSetup::Clear() {
+    reader_.reset();
+    if (!path_.empty()) DeleteFileW(path_.c_str());
+    path_.clear();
+}
+
+SetupDownload DownloadSetup(const ReleaseSource& source, const Release& release, const std::wstring& folder,
+                            const DownloadProgress& progress, FetchCancel& cancel) {
+    // The file is ours alone from its creation; nobody else may even read it half written.
+    VerifiedSetup file;
+    for (unsigned attempt = 0; attempt < 16 && !file.file(); ++attempt) {
+        const std::wstring path = UniqueDownloadPath(folder, attempt);
+        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h != INVALID_HANDLE_VALUE) file = VerifiedSetup(path, UniqueHandle(h));
+    }
+    if (!file.file()) return UpdateFailure::NoSpace;
+
+    FetchLimits limits;
+    limits.connect = limits.idle = source.deadline;
+    limits.total = DownloadAllowance(release.size, source.deadline);
+    limits.maxBytes = release.size;
+    limits.exact = true;
+    std::uint64_t received = 0;
+    const FetchResult got = Fetch({source.host, source.port, release.setupPath}, limits,
+                                  [&](const char* data, std::size_t size) {
+                                      DWORD written = 0;
+                                      if (!WriteFile(file.file(), data, static_cast<DWORD>(size), &written, nullptr) ||
+                                          written != size)
+                                          return false;
+                                      received += size;
+                                      if (progress) progress(received, release.size);
+                                      return true;
+                                  },
+                                  cancel);
+    if (got != FetchResult::Done) return FailureOf(got);
+    if (!FlushFileBuffers(file.file())) return UpdateFailure::NoSpace;
+
+    // Read back through a handle that lets others read (the system, to start
+    // it) but not write, and keep that handle until the file is deleted: the
+    // bytes checked are the bytes that run.
+    file.Reopen(UniqueHandle());
+    HANDLE h = CreateFileW(file.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return UpdateFailure::NoSpace;
+    file.Reopen(UniqueHandle(h));
+    if (cancel.cancelled()) return UpdateFailure::Cancelled;
+    if (!MatchesRelease(h, release)) return UpdateFailure::NotTrusted;
+    return file;
+}
+
+}  // namespace zephrin

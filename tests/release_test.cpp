@@ -1,0 +1,198 @@
+// What the updater trusts, without its window: the system's SHA-256 and RSA
+// checks against keys made for this build, the manifest's rules, and
+// downloads from servers that stall or are not there.
+#include <gtest/gtest.h>
+
+#include "features/release_update.h"
+#include "harness.h"
+#include "loopback_server.h"
+#include "platform/crypto.h"
+
+using namespace zephrin;
+using namespace zephrin::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+std::string TestKey(const char* name) { return ReadFileBytes(HostPath(std::string(ZEPHRIN_TEST_KEY_DIR "/") + name)); }
+std::string CaseFile(const std::string& relative) {
+    return ReadFileBytes(HostPath(std::string(ZEPHRIN_RELEASE_CASES_DIR "/") + relative));
+}
+
+const char kValid[] =
+    "ZEPHRIN-RELEASE 1\n"
+    "version: 7.8.19.2015\n"
+    "setup: /downloads/zephrin/ZephrinSetup-7.8.19.2015.exe\n"
+    "size: 661111\n"
+    "sha256: 0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef\n";
+
+std::string With(std::string text, const std::string& from, const std::string& to) {
+    const size_t at = text.find(from);
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+}  // namespace
+
+TEST(ReleaseSignature, TheSystemChecksEveryByteAgainstTheKey) {
+    const std::string manifest = CaseFile("newer/release.manifest");
+    const auto split = SplitSignature(manifest);
+    ASSERT_TRUE(split.has_value()) << manifest;
+    const std::string key = TestKey("release.pub.pem");
+    ASSERT_FALSE(key.empty());
+    EXPECT_EQ(VerifyRsaSha256(key, split->signedPart, split->signature), SignatureCheck::Valid);
+    const std::string data(split->signedPart);
+    for (size_t at : {size_t{0}, data.size() / 2, data.size() - 1}) {
+        std::string changed = data;
+        changed[at] = static_cast<char>(changed[at] ^ 1);
+        EXPECT_EQ(VerifyRsaSha256(key, changed, split->signature), SignatureCheck::Invalid) << "byte " << at;
+    }
+    EXPECT_EQ(VerifyRsaSha256(key, data + "\n", split->signature), SignatureCheck::Invalid) << "a byte more";
+    auto signature = split->signature;
+    signature[signature.size() / 2] ^= 0x80;
+    EXPECT_EQ(VerifyRsaSha256(key, data, signature), SignatureCheck::Invalid);
+    signature = split->signature;
+    signature.pop_back();
+    EXPECT_EQ(VerifyRsaSha256(key, data, signature), SignatureCheck::Invalid);
+    EXPECT_EQ(VerifyRsaSha256(TestKey("other.pub.pem"), data, split->signature), SignatureCheck::Invalid);
+    // A key the updater cannot even read checks nothing, and is never taken for a pass.
+    EXPECT_EQ(VerifyRsaSha256("-----BEGIN PUBLIC KEY-----\nAAAA\n-----END PUBLIC KEY-----\n", data, split->signature),
+              SignatureCheck::Unavailable);
+}
+
+TEST(ReleaseSignature, Sha256GivesTheStandardDigestsWholeOrInPieces) {
+    Sha256 empty;
+    EXPECT_EQ(empty.FinishHex(), std::optional<std::string>(
+                                     "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
+    const std::string text = "abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq";
+    const std::string expected = "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1";
+    Sha256 whole;
+    whole.Add(text.data(), text.size());
+    EXPECT_EQ(whole.FinishHex(), std::optional<std::string>(expected));
+    Sha256 pieces;
+    for (char c : text) pieces.Add(&c, 1);
+    EXPECT_EQ(pieces.FinishHex(), std::optional<std::string>(expected));
+}
+
+TEST(ReleaseManifest, TheSignatureLineIsLastAndCoversEverythingBeforeIt) {
+    const std::string manifest = std::string(kValid) + "signature: 00ab\n";
+    const auto split = SplitSignature(manifest);
+    ASSERT_TRUE(split.has_value());
+    EXPECT_EQ(split->signedPart, kValid);
+    EXPECT_EQ(split->signature, (std::vector<unsigned char>{0x00, 0xab}));
+    EXPECT_TRUE(SplitSignature(std::string(kValid) + "signature: 00ab").has_value()) << "a last line without its end";
+    for (const std::string tail : {"signature: 00AB\n", "signature: 0ab\n", "signature: \n", "signature: 00ab\nx\n",
+                                   "signature: 00 ab\n", ""}) {
+        EXPECT_FALSE(SplitSignature(std::string(kValid) + tail).has_value()) << tail;
+    }
+}
+
+TEST(ReleaseManifest, OnlyAWellFormedReleaseIsRead) {
+    const auto release = ParseRelease(kValid);
+    ASSERT_TRUE(release.has_value());
+    EXPECT_EQ(release->version, "7.8.19.2015");
+    EXPECT_EQ(release->setupPath, "/downloads/zephrin/ZephrinSetup-7.8.19.2015.exe");
+    EXPECT_EQ(release->size, 661111u);
+    EXPECT_EQ(release->sha256, "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef");
+    EXPECT_TRUE(ParseRelease(std::string(kValid) + "notes: fields this version does not know are left alone\n"));
+    const std::string refused[] = {
+        With(kValid, "ZEPHRIN-RELEASE 1", "ZEPHRIN-RELEASE 2"),
+        With(kValid, "size: 661111\n", ""),
+        std::string(kValid) + "size: 1\n",
+        With(kValid, "\nsha256", "\r\nsha256"),
+        std::string(kValid).substr(0, sizeof kValid - 2),  // the last line does not end
+        With(kValid, "/downloads/zephrin/", "/downloads/../"),
+        With(kValid, "/downloads/zephrin/", "http://elsewhere.example/"),
+        With(kValid, "/downloads/zephrin/", "//elsewhere.example/"),
+        With(kValid, "/downloads/zephrin/", "downloads/zephrin/"),
+        With(kValid, "size: 661111", "size: 0"),
+        With(kValid, "size: 661111", "size: 268435457"),
+        With(kValid, "size: 661111", "size: -1"),
+        With(kValid, "0123456789abcdef\n", "0123456789ABCDEF\n"),
+        With(kValid, "0123456789abcdef\n", "0123456789abcde\n"),
+        With(kValid, "7.8.19.2015", "7.8.19"),
+        With(kValid, "7.8.19.2015", "7.8.19.70000"),
+    };
+    for (const auto& text : refused) EXPECT_FALSE(ParseRelease(text).has_value()) << text;
+}
+
+TEST(ReleaseManifest, VersionsCompareAsNumbersPartByPart) {
+    EXPECT_EQ(CompareVersions("7.8.18.2014", "7.8.18.2014"), std::optional<int>(0));
+    EXPECT_EQ(CompareVersions("7.8.19.0", "7.8.18.2014"), std::optional<int>(1));
+    EXPECT_EQ(CompareVersions("7.10.0.0", "7.9.99.99"), std::optional<int>(1)) << "not as text";
+    EXPECT_EQ(CompareVersions("7.8.18.2013", "7.8.18.2014"), std::optional<int>(-1));
+    EXPECT_FALSE(CompareVersions("7.8.18", "7.8.18.2014").has_value());
+    EXPECT_FALSE(CompareVersions("7.8.18.x", "7.8.18.2014").has_value());
+    EXPECT_FALSE(CompareVersions("7..18.1", "7.8.18.2014").has_value());
+}
+
+class ReleaseDownload : public ::testing::Test {
+protected:
+    void SetUp() override {
+        wchar_t temp[MAX_PATH + 1] = {};
+        GetTempPathW(MAX_PATH + 1, temp);
+        folder_ = std::wstring(temp) + L"zephrin-release-test\\";
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        for (const auto& name : FilesIn(folder_, L"*.exe")) DeleteFileW((folder_ + name).c_str());
+        key_ = TestKey("release.pub.pem");
+    }
+    void TearDown() override { RemoveDirectoryW(folder_.c_str()); }
+    ReleaseSource At(unsigned short port) const { return ReleaseSource{"127.0.0.1", port, key_, 1000ms}; }
+    SetupDownload Download(unsigned short port, FetchCancel& cancel) {
+        Release release{"99.0.0.0", "/downloads/zephrin/ZephrinSetup-99.exe", 1000,
+                        "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef"};
+        return DownloadSetup(At(port), release, folder_, nullptr, cancel);
+    }
+    std::wstring folder_;
+    std::string key_;
+};
+
+TEST_F(ReleaseDownload, StallsAndAbsentServersEndInTimeAndLeaveNoFile) {
+    {
+        LoopbackServer silent(LoopbackServer::Stall());
+        FetchCancel cancel;
+        const auto check = CheckRelease(At(silent.port()), "7.8.18.2014", cancel);
+        ASSERT_TRUE(std::holds_alternative<UpdateFailure>(check));
+        EXPECT_EQ(std::get<UpdateFailure>(check), UpdateFailure::NotDownloaded) << "a manifest that never comes";
+    }
+    {
+        // Part of the setup program, then nothing more.
+        LoopbackServer stalls([](SOCKET s, const std::string&) {
+            const std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n" + std::string(100, 'M');
+            send(s, head.data(), static_cast<int>(head.size()), 0);
+            char buf[256];
+            while (recv(s, buf, sizeof buf, 0) > 0) {
+            }
+        });
+        FetchCancel cancel;
+        const auto got = Download(stalls.port(), cancel);
+        ASSERT_TRUE(std::holds_alternative<UpdateFailure>(got));
+        EXPECT_EQ(std::get<UpdateFailure>(got), UpdateFailure::NotDownloaded);
+        EXPECT_EQ(FilesIn(folder_, L"*.exe"), std::vector<std::wstring>{});
+    }
+    unsigned short closedPort = 0;
+    { closedPort = LoopbackServer(LoopbackServer::Stall()).port(); }
+    FetchCancel cancel;
+    const auto check = CheckRelease(At(closedPort), "7.8.18.2014", cancel);
+    ASSERT_TRUE(std::holds_alternative<UpdateFailure>(check));
+    EXPECT_EQ(std::get<UpdateFailure>(check), UpdateFailure::Unreachable);
+}
+
+TEST_F(ReleaseDownload, ACancelStopsTheDownloadAndRemovesTheFile) {
+    LoopbackServer endless(LoopbackServer::Stall());
+    FetchCancel cancel;
+    std::thread canceller([&] {
+        // Once the request has come, the download is under way.
+        WaitUntil([&] { return !endless.requests().empty(); }, 5s);
+        cancel.Cancel();
+    });
+    Release release{"99.0.0.0", "/downloads/zephrin/ZephrinSetup-99.exe", 1000,
+                    "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef"};
+    ReleaseSource source = At(endless.port());
+    source.deadline = 60s;  // past the test's own limit: only the cancel can end it
+    const auto got = DownloadSetup(source, release, folder_, nullptr, cancel);
+    canceller.join();
+    ASSERT_TRUE(std::holds_alternative<UpdateFailure>(got));
+    EXPECT_EQ(std::get<UpdateFailure>(got), UpdateFailure::Cancelled);
+    EXPECT_EQ(FilesIn(folder_, L"*.exe"), std::vector<std::wstring>{});
+}
