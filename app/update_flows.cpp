@@ -10,11 +10,15 @@
 
 namespace zephrin {
 
-void RunUpdateCheckMode(const Actions& actions, int (*check)()) {
-    if (check() != 1) return;
+void CloseRunningProgram() {
     for (const wchar_t* cls : {kAboutFormClass, kProgressFormClass, kMainFormClass}) {
         if (HWND w = FindWindowW(cls, nullptr)) SendMessageW(w, WM_CLOSE, 0, 0);
     }
+}
+
+void RunUpdateCheckMode(const Actions& actions, int (*check)()) {
+    if (check() != 1) return;
+    CloseRunningProgram();
     const std::wstring title = Caption(kMainFormName, kMainFormName);
     const std::wstring text = JoinParagraphs(
         {Caption(kUpdateFormName, L"MessageBoxUpdate1"), Caption(kUpdateFormName, L"MessageBoxUpdate2")});

@@ -281,18 +281,39 @@ bool CopyIntoBin(const std::wstring& from, const std::wstring& to) {
     return CopyFileW((BinFolder() + from).c_str(), (BinFolder() + to).c_str(), FALSE) != FALSE;
 }
 
-std::wstring ReadTextFile(const std::wstring& path) {
-    std::wstring out;
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (!f) return out;
+std::string ReadFileBytes(const std::wstring& path) {
     std::string bytes;
-    char buf[4096];
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    if (!f) return bytes;
+    char buf[65536];
     size_t n;
     while ((n = fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
     fclose(f);
+    return bytes;
+}
+
+std::wstring ReadTextFile(const std::wstring& path) {
+    const std::string bytes = ReadFileBytes(path);
     // launch_probe writes wide characters.
-    out.assign(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
-    return out;
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / 2);
+}
+
+std::wstring HostPath(const std::string& unixPath) {
+    std::wstring path = L"Z:";
+    for (char c : unixPath) path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
+    return path;
+}
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder, const std::wstring& pattern) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE h = FindFirstFileW((folder + pattern).c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        names.push_back(found.cFileName);
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+    return names;
 }
 
 }  // namespace zephrin::test
@@ -430,6 +451,49 @@ bool SaveScreenPng(const RECT& r, const std::wstring& fileName) {
     if (factory) factory->Release();
     CoUninitialize();
     return ok;
+}
+
+}  // namespace zephrin::test
+
+namespace zephrin::test {
+
+void ServeRelease(const std::wstring& name) {
+    const std::wstring site = HostPath(ZEPHRIN_UPDATE_SITE_DIR "/downloads/zephrin/");
+    for (const auto& file : FilesIn(site, L"*.*"))
+        if (file != L"." && file != L"..") DeleteFileW((site + file).c_str());
+    const std::wstring source = HostPath(ZEPHRIN_RELEASE_CASES_DIR "/") + name + L"\\";
+    for (const auto& file : FilesIn(source, L"*.*"))
+        if (file != L"." && file != L"..") CopyFileW((source + file).c_str(), (site + file).c_str(), FALSE);
+}
+
+std::string UpdateServerLog() { return ReadFileBytes(HostPath(ZEPHRIN_UPDATE_SERVER_DIR "/access.log")); }
+
+std::wstring TempFolder() {
+    wchar_t path[MAX_PATH + 1] = {};
+    GetTempPathW(MAX_PATH + 1, path);
+    return path;
+}
+
+}  // namespace zephrin::test
+
+namespace zephrin::test {
+
+void UseDesktopFont(const wchar_t* face) {
+    const std::wstring metrics = L"\\Control Panel\\Desktop\\WindowMetrics";
+    if (!face) {
+        HKEY k;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, metrics.substr(1).c_str(), 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
+            RegDeleteValueW(k, L"IconFont");
+            RegCloseKey(k);
+        }
+        return;
+    }
+    LOGFONTW lf{};
+    lf.lfHeight = -12;
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = HANGUL_CHARSET;
+    lstrcpyW(lf.lfFaceName, face);
+    WriteRaw(HKEY_CURRENT_USER, metrics, L"IconFont", REG_BINARY, &lf, sizeof lf);
 }
 
 }  // namespace zephrin::test

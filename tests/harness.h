@@ -105,6 +105,11 @@ void ClearWineVersionFor(const std::wstring& exeName);
 // Copies a file into the program folder under another name (for stand-ins).
 bool CopyIntoBin(const std::wstring& from, const std::wstring& to);
 std::wstring ReadTextFile(const std::wstring& path);
+std::string ReadFileBytes(const std::wstring& path);
+// A path of the build machine as this Windows sees it.
+std::wstring HostPath(const std::string& unixPath);
+// Names of the files in a folder (with its trailing separator) that match a pattern.
+std::vector<std::wstring> FilesIn(const std::wstring& folder, const std::wstring& pattern);
 
 }  // namespace zephrin::test
 
@@ -120,4 +125,18 @@ bool SaveScreenPng(const RECT& screenRect, const std::wstring& fileName);
 bool WaitUntilPainted(HWND window, std::chrono::milliseconds timeout);
 // Pixels in a screen rectangle that are clearly coloured, not white, black or grey.
 int CountColoredPixels(const RECT& screenRect);
+}  // namespace zephrin::test
+
+namespace zephrin::test {
+// Puts one of the build's signed test releases where the update server serves it.
+void ServeRelease(const std::wstring& name);
+// What the update server has served so far, one line per request.
+std::string UpdateServerLog();
+// The temporary folder, where the updater downloads, with its trailing separator.
+std::wstring TempFolder();
+}  // namespace zephrin::test
+
+namespace zephrin::test {
+// The desktop's icon-title font, as a Korean desktop has it (a Hangul face); null puts the default back.
+void UseDesktopFont(const wchar_t* face);
 }  // namespace zephrin::test

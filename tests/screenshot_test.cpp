@@ -41,24 +41,6 @@ protected:
         SetDpi(96);
         UseDesktopFont(nullptr);
     }
-    // A Korean desktop uses a Hangul face for its icon titles; so does the Korean shot.
-    static void UseDesktopFont(const wchar_t* face) {
-        const std::wstring metrics = L"\\Control Panel\\Desktop\\WindowMetrics";
-        if (!face) {
-            HKEY k;
-            if (RegOpenKeyExW(HKEY_CURRENT_USER, metrics.substr(1).c_str(), 0, KEY_SET_VALUE, &k) == ERROR_SUCCESS) {
-                RegDeleteValueW(k, L"IconFont");
-                RegCloseKey(k);
-            }
-            return;
-        }
-        LOGFONTW lf{};
-        lf.lfHeight = -12;
-        lf.lfWeight = FW_NORMAL;
-        lf.lfCharSet = HANGUL_CHARSET;
-        lstrcpyW(lf.lfFaceName, face);
-        WriteRaw(HKEY_CURRENT_USER, metrics, L"IconFont", REG_BINARY, &lf, sizeof lf);
-    }
     static void SetDpi(DWORD dpi) { WriteDword(HKEY_CURRENT_USER, L"\\Control Panel\\Desktop", L"LogPixels", dpi); }
 
     // Starts the program, waits until its window is painted, and saves it.

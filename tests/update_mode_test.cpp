@@ -17,19 +17,26 @@ std::string Reply(const std::string& body) {
     return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
+// A program folder of its own, where a stand-in that records its start takes the updater's place.
 class UpdateModeTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetProgramKey();
-        ASSERT_TRUE(CopyIntoBin(L"launch_probe.exe", L"ZephrinUpdate.exe"));
+        CreateDirectoryW(folder().c_str(), nullptr);
+        ASSERT_TRUE(CopyFileW((BinFolder() + L"Zephrin.exe").c_str(), program().c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW((BinFolder() + L"launch_probe.exe").c_str(), (folder() + L"ZephrinUpdate.exe").c_str(),
+                              FALSE));
         DeleteFileW(record().c_str());
     }
     void TearDown() override {
         ResetProgramKey();
-        DeleteFileW(record().c_str());
-        DeleteFileW((BinFolder() + L"ZephrinUpdate.exe").c_str());
+        for (const wchar_t* f : {L"ZephrinUpdate.exe.started", L"ZephrinUpdate.exe", L"Zephrin.exe"})
+            DeleteFileW((folder() + f).c_str());
+        RemoveDirectoryW(folder().c_str());
     }
-    std::wstring record() const { return BinFolder() + L"ZephrinUpdate.exe.started"; }
+    static std::wstring folder() { return BinFolder() + L"update-mode\\"; }
+    static std::wstring program() { return folder() + L"Zephrin.exe"; }
+    std::wstring record() const { return folder() + L"ZephrinUpdate.exe.started"; }
     bool UpdaterStarted() { return GetFileAttributesW(record().c_str()) != INVALID_FILE_ATTRIBUTES; }
 };
 
@@ -37,12 +44,12 @@ protected:
 
 TEST_F(UpdateModeTest, UpdateClosesTheRunningCopyThenAsks) {
     LoopbackServer server(LoopbackServer::Reply(Reply("ORVANE|1")), kUpdatePort);
-    Program running;
+    Program running(L"", program());
     HWND main = WaitForWindow(L"TZPMainForm", running.pid(), 30s);
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
 
-    Program check(L"/checkupdate");
+    Program check(L"/checkupdate", program());
     const auto box = WaitForMessageBox(check.pid(), 30s);
     ASSERT_TRUE(box.has_value());
     EXPECT_EQ(running.WaitExit(10s), std::optional<DWORD>(0)) << "closed before the question";
@@ -67,7 +74,7 @@ TEST_F(UpdateModeTest, UpdateClosesTheRunningCopyThenAsks) {
 
 TEST_F(UpdateModeTest, YesStartsTheUpdaterFromTheProgramFolder) {
     LoopbackServer server(LoopbackServer::Reply(Reply("ORVANE|1")), kUpdatePort);
-    Program check(L"/CheckUpdate");
+    Program check(L"/CheckUpdate", program());
     const auto box = WaitForMessageBox(check.pid(), 30s);
     ASSERT_TRUE(box.has_value()) << "the question alone when no copy runs";
     AnswerMessageBox(*box, IDYES);
@@ -79,11 +86,11 @@ TEST_F(UpdateModeTest, OtherResultsEndSilently) {
     for (const std::string& reply : {Reply("ORVANE|0"), Reply("ORVANE|2"), Reply("no marker"),
                                      std::string("HTTP/1.1 404 Not Found\r\nContent-Length: 8\r\n\r\nORVANE|1")}) {
         LoopbackServer server(LoopbackServer::Reply(reply), kUpdatePort);
-        Program check(L"/checkupdate");
+        Program check(L"/checkupdate", program());
         EXPECT_EQ(check.WaitExit(30s), std::optional<DWORD>(0)) << reply;
         EXPECT_EQ(server.requests().size(), 1u);
     }
-    Program offline(L"/checkupdate");  // nothing listens: the request fails
+    Program offline(L"/checkupdate", program());  // nothing listens: the request fails
     EXPECT_EQ(offline.WaitExit(30s), std::optional<DWORD>(0));
     EXPECT_FALSE(UpdaterStarted());
 }
@@ -92,7 +99,7 @@ TEST_F(UpdateModeTest, ScheduleStartsASecondCopyInTheCheckMode) {
     LoopbackServer server(LoopbackServer::Reply(Reply("ORVANE|0")), kUpdatePort);
     const int32_t now = static_cast<int32_t>(time(nullptr));  // any stamp 100 days back will do
     WriteSz(kProgramRoot, kProgramKeyPath, L"UpdatedDate", std::to_wstring(now - 100 * 86400));
-    Program running;
+    Program running(L"", program());
     HWND main = WaitForWindow(L"TZPMainForm", running.pid(), 30s);
     ASSERT_NE(main, nullptr);
     EXPECT_TRUE(WaitUntil([&] { return server.requests().size() == 1; }, 30s)) << "the second copy asked the server";

@@ -7,6 +7,7 @@ MAIN = "ZPMainForm"
 ABOUT = "ZPAboutForm"
 SETTINGS = "ZPSettingsForm"
 UPDATE = "ZPUpdateForm"
+UPDATER = "ZephrinUpdate"  # the updater's rows that its window's group has no key for
 
 ENGLISH = [
     [
@@ -93,6 +94,14 @@ ENGLISH = [
         (UPDATE, "MessageBoxUpdateRestart2", "You will need to restart Zephrin to use the new version."),
         (UPDATE, "MessageBoxUpdateRestart3", "Click Yes to restart Zephrin now, or click No to restart later."),
     ],
+    [
+        (UPDATER, "CancelButton", "Cancel"),
+        (UPDATER, "MessageBoxDownload1", "The update could not be downloaded from the update server."),
+        (UPDATER, "MessageBoxVerify1", "The update failed its security check and was not trusted."),
+        (UPDATER, "MessageBoxNoVerify1", "Windows on this computer cannot check the signature of an update."),
+        (UPDATER, "MessageBoxNoSpace1", "The update could not be saved on this computer."),
+        (UPDATER, "MessageBoxNothingInstalled", "Nothing was installed."),
+    ],
 ]
 
 KOREAN_TEXTS = {
@@ -172,6 +181,12 @@ KOREAN_TEXTS = {
     (UPDATE, "MessageBoxUpdateRestart1"): "업데이트를 설치했습니다.",
     (UPDATE, "MessageBoxUpdateRestart2"): "새 버전을 사용하려면 Zephrin을 다시 시작해야 합니다.",
     (UPDATE, "MessageBoxUpdateRestart3"): "지금 다시 시작하시려면 Yes를, 나중에 하시려면 No를 클릭하십시오.",
+    (UPDATER, "CancelButton"): "취소",
+    (UPDATER, "MessageBoxDownload1"): "업데이트 서버에서 업데이트를 다운로드하지 못했습니다.",
+    (UPDATER, "MessageBoxVerify1"): "업데이트가 보안 확인을 통과하지 못해 신뢰할 수 없습니다.",
+    (UPDATER, "MessageBoxNoVerify1"): "이 컴퓨터의 Windows에서는 업데이트의 서명을 확인할 수 없습니다.",
+    (UPDATER, "MessageBoxNoSpace1"): "업데이트를 이 컴퓨터에 저장하지 못했습니다.",
+    (UPDATER, "MessageBoxNothingInstalled"): "아무것도 설치되지 않았습니다.",
 }
 
 

@@ -8,6 +8,8 @@ namespace zephrin {
 
 inline constexpr wchar_t kCheckUpdateArgument[] = L"/checkupdate";
 
+// Closes the running copy's windows, About and progress first, and waits until each has gone.
+void CloseRunningProgram();
 // Closes the running copy and asks about the update when one is available.
 void RunUpdateCheckMode(const Actions& actions, int (*check)() = &CheckForUpdate);
 // Starts the update-check mode in the background when the schedule says so.

@@ -1,0 +1,64 @@
+#pragma once
+// ZephrinUpdate.exe's one window: a status line, a progress bar and Cancel.
+// The network work runs on a thread of its own; the window only hears how
+// far it got, and every decision the user sees is made here.
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <variant>
+
+#include "features/release_update.h"
+#include "ui/toolkit.h"
+
+namespace zephrin {
+
+// What the updater was built to trust and where it asks.
+struct UpdaterConfig {
+    ReleaseSource source;
+    std::wstring downloadFolder;  // with its trailing separator
+};
+
+// How a run ended, as the user was told.
+enum class UpdaterEnd { Installed, UpToDate, SetupFailed, Refused, Cancelled };
+
+class UpdaterWindow : public ui::Form {
+public:
+    explicit UpdaterWindow(UpdaterConfig config);
+    ~UpdaterWindow() override;
+
+    // Shows the window and starts the work; the message loop does the rest.
+    void Start();
+    UpdaterEnd end() const { return end_; }
+
+    ui::Label* status() const { return status_; }
+    ui::ProgressBar* progressBar() const { return progress_; }
+
+protected:
+    LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    void Work();
+    void ReleaseChecked();
+    void SetupDownloaded();
+    void Install(VerifiedSetup setup);
+    void Refuse(UpdateFailure failure);
+    void Cancel();
+    void Finish(UpdaterEnd end);
+    int Tell(const std::vector<std::wstring>& paragraphs, UINT style);
+
+    UpdaterConfig config_;
+    ui::Label* status_ = nullptr;
+    ui::ProgressBar* progress_ = nullptr;
+    ui::Button* cancelButton_ = nullptr;
+    FetchCancel cancel_;
+    std::thread worker_;
+    std::mutex mutex_;  // guards what the worker hands over
+    std::optional<ReleaseCheck> check_;
+    std::optional<SetupDownload> download_;
+    UpdaterEnd end_ = UpdaterEnd::Cancelled;
+    bool finished_ = false;
+    bool installing_ = false;
+};
+
+}  // namespace zephrin

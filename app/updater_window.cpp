@@ -1,0 +1,228 @@
+#include "app/updater_window.h"
+
+#include "app/captions.h"
+#include "app/update_flows.h"
+#include "app/window_names.h"
+#include "platform/identity.h"
+#include "platform/program_key.h"
+#include "platform/shell.h"
+#include "ui/application.h"
+
+namespace zephrin {
+
+using namespace ui;
+
+namespace {
+
+// From the worker to the window.
+constexpr UINT kReleaseChecked = WM_APP + 1;
+constexpr UINT kDownloadProgress = WM_APP + 2;  // wParam: thousandths done
+constexpr UINT kSetupDownloaded = WM_APP + 3;
+constexpr int kProgressSteps = 1000;
+
+std::wstring UpdaterText(const wchar_t* key) { return Caption(kUpdaterSection, key); }
+std::wstring UpdateFormText(const wchar_t* key) { return Caption(kUpdateFormName, key); }
+
+}  // namespace
+
+UpdaterWindow::UpdaterWindow(UpdaterConfig config)
+    : Form(FormArgs{kUpdateFormName, kUpdateFormClass, 420, 160, BorderKind::Dialog, Placement::ScreenCenter,
+                    kButtonFace, false, nullptr}),
+      config_(std::move(config)) {
+    Panel* panel = Add<Panel>(nullptr, L"UpdatePanel");
+    panel->bounds = {0, 0, 420, 110};
+    panel->color = kWindowColor;
+    panel->tabOrder = 1;
+    Label* heading = Add<Label>(panel, L"UpdateHeading");
+    heading->bounds = {20, 20, 0, 0};
+    heading->parentFont = false;
+    heading->font.name = L"Tahoma";
+    heading->font.sizePt = 8;
+    heading->font.style = kBold;
+    status_ = Add<Label>(panel, L"UpdateStatus");
+    status_->bounds = {20, 46, 0, 0};
+    progress_ = Add<ProgressBar>(panel, L"UpdateProgress");
+    progress_->bounds = {20, 72, 380, 17};
+    Add<Bevel>(nullptr, L"UpdateBevel", BevelShape::TopLine)->bounds = {0, 110, 420, 5};
+    cancelButton_ = Add<Button>(nullptr, L"CancelButton");
+    cancelButton_->bounds = {321, 123, 79, 25};
+    cancelButton_->tabOrder = 0;
+    cancelButton_->onClick = [this] { Cancel(); };
+    defaultButton = cancelButton_;
+    quitOnClose = true;
+    onShow = [this] {
+        PrepareWindow(*this);
+        cancelButton_->SetCaption(UpdaterText(L"CancelButton"));
+        status_->SetCaption(UpdateFormText(L"UpdateLabel1"));
+        progress_->SetPosition(0);
+    };
+}
+
+UpdaterWindow::~UpdaterWindow() {
+    cancel_.Cancel();
+    if (worker_.joinable()) worker_.join();
+}
+
+void UpdaterWindow::Start() {
+    Create();
+    Show();
+    worker_ = std::thread([this] { Work(); });
+}
+
+// The worker: the manifest, then the setup program. It touches no window;
+// it only posts, and the window reads what it left under the lock.
+void UpdaterWindow::Work() {
+    ReleaseCheck check = CheckRelease(config_.source, kProductVersionAscii, cancel_);
+    const Release* release = std::get_if<Release>(&check);
+    std::optional<Release> wanted;
+    if (release) wanted = *release;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        check_ = std::move(check);
+    }
+    PostMessageW(Handle(), kReleaseChecked, 0, 0);
+    if (!wanted) return;
+    int shown = -1;
+    SetupDownload download = DownloadSetup(
+        config_.source, *wanted, config_.downloadFolder,
+        [&](std::uint64_t received, std::uint64_t total) {
+            const int step = static_cast<int>(received * kProgressSteps / total);
+            if (step != shown) PostMessageW(Handle(), kDownloadProgress, static_cast<WPARAM>(shown = step), 0);
+        },
+        cancel_);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        download_ = std::move(download);
+    }
+    PostMessageW(Handle(), kSetupDownloaded, 0, 0);
+}
+
+LRESULT UpdaterWindow::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case kReleaseChecked:
+        ReleaseChecked();
+        return 0;
+    case kDownloadProgress:
+        if (!finished_) progress_->SetPosition(static_cast<int>(wp) * 100 / kProgressSteps);
+        return 0;
+    case kSetupDownloaded:
+        SetupDownloaded();
+        return 0;
+    case WM_CLOSE:
+        // Closing the window is a cancel, whatever the worker is doing.
+        if (!finished_) {
+            Cancel();
+            return 0;
+        }
+        break;
+    }
+    return Form::HandleMessage(wnd, msg, wp, lp);
+}
+
+void UpdaterWindow::ReleaseChecked() {
+    std::optional<ReleaseCheck> check;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        check.swap(check_);
+    }
+    if (finished_ || !check) return;
+    if (std::holds_alternative<Release>(*check)) {
+        status_->SetCaption(UpdateFormText(L"UpdateLabel2"));
+        return;
+    }
+    if (std::holds_alternative<UpToDate>(*check)) {
+        Tell({UpdateFormText(L"MessageBoxNoUpdate1"), UpdateFormText(L"MessageBoxNoUpdate2")},
+             MB_OK | MB_ICONINFORMATION);
+        return Finish(UpdaterEnd::UpToDate);
+    }
+    Refuse(std::get<UpdateFailure>(*check));
+}
+
+void UpdaterWindow::SetupDownloaded() {
+    std::optional<SetupDownload> download;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        download.swap(download_);
+    }
+    if (finished_ || !download) return;
+    if (auto* failure = std::get_if<UpdateFailure>(&*download)) return Refuse(*failure);
+    progress_->SetPosition(100);
+    Install(std::move(std::get<VerifiedSetup>(*download)));
+}
+
+void UpdaterWindow::Install(VerifiedSetup setup) {
+    status_->SetCaption(UpdateFormText(L"UpdateLabel3"));
+    // Past this point the setup program owns the installation; there is nothing left to cancel.
+    installing_ = true;
+    cancelButton_->SetEnabled(false);
+    CloseRunningProgram();
+    UniqueHandle process = StartProgram(setup.path(), L"/S");
+    DWORD exitCode = 1;
+    if (process) {
+        // The window keeps painting while the setup program works.
+        HANDLE waitFor = process.get();
+        while (MsgWaitForMultipleObjects(1, &waitFor, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+            if (!Application::Instance().ProcessPending()) break;
+        if (!GetExitCodeProcess(process.get(), &exitCode) || exitCode == STILL_ACTIVE) exitCode = 1;
+    }
+    process.reset();
+    setup = VerifiedSetup();
+    if (exitCode != 0) {
+        Tell({UpdateFormText(L"MessageBoxManualUpdate1"), UpdateFormText(L"MessageBoxManualUpdate2")},
+             MB_OK | MB_ICONWARNING);
+        return Finish(UpdaterEnd::SetupFailed);
+    }
+    // The setup program sets it too; the next start of Zephrin turns it into the update's date.
+    WriteProgramBool(value::kUpdated, true);
+    const int answer = Tell({UpdateFormText(L"MessageBoxUpdateRestart1"), UpdateFormText(L"MessageBoxUpdateRestart2"),
+                             UpdateFormText(L"MessageBoxUpdateRestart3")},
+                            MB_YESNO | MB_ICONINFORMATION);
+    if (answer == IDYES) ShellOpen(nullptr, ProgramFolder() + kProgramFile, L"");
+    Finish(UpdaterEnd::Installed);
+}
+
+void UpdaterWindow::Refuse(UpdateFailure failure) {
+    std::vector<std::wstring> text;
+    switch (failure) {
+    case UpdateFailure::Cancelled: return Finish(UpdaterEnd::Cancelled);
+    case UpdateFailure::Unreachable:
+        text = {UpdateFormText(L"MessageBoxNoConnection1"), UpdateFormText(L"MessageBoxNoConnection2")};
+        break;
+    case UpdateFailure::NotDownloaded:
+        text = {UpdaterText(L"MessageBoxDownload1"), UpdateFormText(L"MessageBoxNoConnection2")};
+        break;
+    case UpdateFailure::NotTrusted: text = {UpdaterText(L"MessageBoxVerify1")}; break;
+    case UpdateFailure::CannotVerify:
+        text = {UpdaterText(L"MessageBoxNoVerify1"), UpdateFormText(L"MessageBoxManualUpdate2")};
+        break;
+    case UpdateFailure::NoSpace: text = {UpdaterText(L"MessageBoxNoSpace1")}; break;
+    }
+    text.push_back(UpdaterText(L"MessageBoxNothingInstalled"));
+    Tell(text, MB_OK | MB_ICONWARNING);
+    Finish(UpdaterEnd::Refused);
+}
+
+void UpdaterWindow::Cancel() {
+    if (finished_ || installing_) return;
+    cancel_.Cancel();
+    // The worker stops at its next step; what it downloaded goes with it.
+    if (worker_.joinable()) worker_.join();
+    std::lock_guard<std::mutex> lock(mutex_);
+    check_.reset();
+    download_.reset();
+    Finish(UpdaterEnd::Cancelled);
+}
+
+void UpdaterWindow::Finish(UpdaterEnd end) {
+    if (finished_) return;
+    finished_ = true;
+    end_ = end;
+    if (worker_.joinable()) worker_.join();
+    PostMessageW(Handle(), WM_CLOSE, 0, 0);
+}
+
+int UpdaterWindow::Tell(const std::vector<std::wstring>& paragraphs, UINT style) {
+    return MessageBoxW(Handle(), JoinParagraphs(paragraphs).c_str(), Title().c_str(), style);
+}
+
+}  // namespace zephrin

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Release folders for the updater's tests, one per case, signed with the
+# build's test keys. A test copies one case into the update server's folder.
+#   release_cases.sh KEY-DIR STAND-IN-SETUP REAL-SETUP RUNNING-VERSION OUT-DIR
+set -euo pipefail
+keys=$1 standin=$2 real=$3 running=$4 out=$5
+sign="$(dirname "$0")/../scripts/sign-manifest"
+base=/downloads/zephrin
+rm -rf "$out"
+mkdir -p "$out"
+
+release() {  # case key version setup-name setup-source [server-path]
+  local dir="$out/$1"
+  mkdir -p "$dir"
+  cp "$5" "$dir/$4"
+  "$sign" "$keys/$2.pem" "$3" "${6:-$base/$4}" "$dir/$4" "$dir/release.manifest"
+}
+
+release newer release 99.0.0.0 ZephrinSetup-99.exe "$standin"
+release real release 99.0.0.0 ZephrinSetup-99.exe "$real"
+release current release "$running" ZephrinSetup-99.exe "$standin"
+release other-key other 99.0.0.0 ZephrinSetup-99.exe "$standin"
+
+release manifest-changed release 99.0.0.0 ZephrinSetup-99.exe "$standin"
+sed -i 's/^version: 99.0.0.0$/version: 99.0.0.1/' "$out/manifest-changed/release.manifest"
+
+# The setup program changed after signing: one byte different, one byte short, one byte long.
+for c in setup-changed setup-short setup-long; do
+  release "$c" release 99.0.0.0 ZephrinSetup-99.exe "$standin"
+done
+size=$(stat -c %s "$standin")
+printf '\x00' | dd of="$out/setup-changed/ZephrinSetup-99.exe" bs=1 seek=$((size / 2)) conv=notrunc status=none
+if cmp -s "$standin" "$out/setup-changed/ZephrinSetup-99.exe"; then
+  printf '\x01' | dd of="$out/setup-changed/ZephrinSetup-99.exe" bs=1 seek=$((size / 2)) conv=notrunc status=none
+fi
+truncate -s $((size - 1)) "$out/setup-short/ZephrinSetup-99.exe"
+printf '\x00' >>"$out/setup-long/ZephrinSetup-99.exe"
+
+# Signed and well formed, but the server cannot give the file as named.
+release missing release 99.0.0.0 ZephrinSetup-99.exe "$standin" "$base/ZephrinSetup-gone.exe"
+release moved release 99.0.0.0 ZephrinSetup-99.exe "$standin" /moved/ZephrinSetup-99.exe
+
+# A manifest far over its cap: a valid one followed by a megabyte.
+release oversized release 99.0.0.0 ZephrinSetup-99.exe "$standin"
+head -c 1048576 /dev/zero | tr '\0' 'x' >>"$out/oversized/release.manifest"
+
+# Two megabytes over a slow line: time enough to cancel in the middle.
+mkdir -p "$out/slow"
+cp "$standin" "$out/slow/big.exe"
+truncate -s 2097152 "$out/slow/big.exe"
+release slow release 99.0.0.0 ZephrinSetup-big.exe "$out/slow/big.exe" /slow/ZephrinSetup-big.exe
+rm "$out/slow/big.exe"
