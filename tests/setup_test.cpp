@@ -4,9 +4,6 @@
 
 #include <shlobj.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "harness.h"
 #include "platform/program_key.h"
 #include "system_values.h"
@@ -18,11 +15,6 @@ using namespace std::chrono_literals;
 namespace {
 
 const wchar_t kUninstallKey[] = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zephrin";
-
-std::string ReadFileBytes(const std::wstring& path) {
-    std::ifstream in(Narrow(path), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 std::wstring KnownFolder(int csidl) {
     wchar_t path[MAX_PATH] = {};
@@ -92,7 +84,7 @@ protected:
 
 TEST_F(SetupTest, SilentInstallPutsEverythingInPlaceAndUninstallTakesItAway) {
     Install(L"");
-    for (const wchar_t* file : {L"Zephrin.exe", L"Zephrin.chm", L"License.rtf", L"Uninstall.exe"})
+    for (const wchar_t* file : {L"Zephrin.exe", L"ZephrinUpdate.exe", L"Zephrin.chm", L"License.rtf", L"Uninstall.exe"})
         EXPECT_TRUE(Exists(InstallFolder() + file)) << Narrow(file);
     EXPECT_TRUE(Exists(Shortcut()));
     EXPECT_EQ(Entry(L"DisplayName"), L"Zephrin");
@@ -220,4 +212,31 @@ TEST_F(RestoreCommand, KilledMidwayLeavesABackupThatASecondRunCompletes) {
     EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"Restore"), std::optional<DWORD>(1)) << "backup kept";
     EXPECT_EQ(Restore(), std::optional<DWORD>(0));
     EXPECT_TRUE(TakeSnapshot() == originals_) << Describe(TakeSnapshot());
+}
+
+TEST_F(SetupTest, UpdaterInstallsAVerifiedReleaseOverTheRunningProgram) {
+    Install(L"");
+    ServeRelease(L"real");  // the real setup program, signed as a newer version
+    Program running(L"", InstallFolder() + L"Zephrin.exe");
+    HWND main = WaitForWindow(L"TZPMainForm", running.pid(), 30s);
+    ASSERT_TRUE(main && WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
+
+    Program updater(L"", InstallFolder() + L"ZephrinUpdate.exe");
+    const auto box = WaitForMessageBox(updater.pid(), 80s);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text.substr(0, 30), L"The update has been installed.");
+    EXPECT_EQ(running.WaitExit(10s), std::optional<DWORD>(0)) << "closed before its files were replaced";
+    EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"Updated"), std::optional<DWORD>(1));
+    EXPECT_TRUE(SameFile(InstallFolder() + L"ZephrinUpdate.exe", BinFolder() + L"ZephrinUpdate.exe"));
+    // The running updater's own file was moved aside; the uninstaller (TearDown) must take that too.
+
+    AnswerMessageBox(*box, IDYES);
+    EXPECT_EQ(updater.WaitExit(20s), std::optional<DWORD>(0));
+    // The restarted program turns the mark into the update's date.
+    EXPECT_TRUE(WaitUntil([] { return ReadSzValue(kProgramRoot, kProgramKeyPath, L"UpdatedDate").has_value(); }, 30s));
+    EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"Updated"), std::optional<DWORD>(0));
+    HWND restarted = WaitForWindow(L"TZPMainForm", 0, 30s);
+    ASSERT_NE(restarted, nullptr);
+    PostMessageW(restarted, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([] { return !ProcessRunning(L"Zephrin.exe"); }, 20s));
 }

@@ -1,15 +1,10 @@
 # ZephrinSetup.exe: CPack's NSIS generator with our own script
 # (cmake/packaging/NSIS.template.in). "cpack" in a build folder makes it.
 
-# The version the user sees is written once, in the program's identity header.
-file(STRINGS ${CMAKE_SOURCE_DIR}/platform/include/platform/identity.h ZEPHRIN_VERSION_LINE
-     REGEX "kProductVersion\\[\\] = L\"[0-9.]+\"")
-string(REGEX MATCH "[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+" ZEPHRIN_PRODUCT_VERSION "${ZEPHRIN_VERSION_LINE}")
-
 # Packaging installs what is built; it must not build everything first, for
 # the test build makes the setup program as part of everything.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
-install(TARGETS Zephrin RUNTIME DESTINATION .)
+install(TARGETS Zephrin ZephrinUpdate RUNTIME DESTINATION .)
 install(FILES ${CMAKE_BINARY_DIR}/bin/Zephrin.chm ${CMAKE_BINARY_DIR}/bin/Zephrin-korean.chm
               ${CMAKE_BINARY_DIR}/bin/License.rtf DESTINATION .)
 
