@@ -34,6 +34,7 @@ MainWindow::MainWindow(Actions& actions)
                     Placement::ScreenCenter, kButtonFace, false, nullptr}),
       actions_(actions) {
     quitOnClose = true;
+    decodeAhead = true;
     Build();
 }
 

@@ -322,3 +322,32 @@ TEST(ToolkitDefects, ComboBoxesKeepTheirPicturesAfterFontChanges) {
     EXPECT_EQ(held, images->Get()) << "the combo box's list is the live one";
     EXPECT_EQ(ImageList_GetImageCount(images->Get()), 2);
 }
+
+namespace {
+
+std::string PixelsOf(const Bitmap& b) {
+    DIBSECTION dib{};
+    if (!b.handle || GetObjectW(b.handle.get(), sizeof dib, &dib) != sizeof dib || !dib.dsBm.bmBits) return {};
+    return std::string(static_cast<const char*>(dib.dsBm.bmBits),
+                       static_cast<size_t>(dib.dsBm.bmWidthBytes) * static_cast<size_t>(dib.dsBm.bmHeight));
+}
+
+}  // namespace
+
+TEST(Pictures, DecodedAheadOnAnotherThreadTheyAreTheSameAsDecodedOnTheSpot) {
+    HMODULE module = GetModuleHandleW(nullptr);
+    PicturePrefetch prefetch;
+    prefetch.Start(module, {{L"BACKGROUND", 765, 500}, {L"PRODUCTICON", 48, 48}, {L"NOSUCHPICTURE", 16, 16}});
+    const Bitmap icon = prefetch.Take(module, L"PRODUCTICON", 48, 48);
+    ASSERT_TRUE(icon.handle);
+    EXPECT_EQ(PixelsOf(icon), PixelsOf(LoadPngResource(module, L"PRODUCTICON", 48, 48)));
+    EXPECT_FALSE(icon.opaque) << "its corners let the background through, so it is blended";
+    const Bitmap background = prefetch.Take(module, L"BACKGROUND", 765, 500);
+    EXPECT_EQ(background.width, 765);
+    EXPECT_TRUE(background.opaque) << "copied, not blended";
+    EXPECT_FALSE(prefetch.Take(module, L"NOSUCHPICTURE", 16, 16).handle);
+    // Taken once: the same picture again, or at a size nobody asked for, is decoded on the spot.
+    const Bitmap again = prefetch.Take(module, L"BACKGROUND", 382, 250);
+    EXPECT_EQ(again.width, 382);
+    EXPECT_EQ(again.height, 250);
+}

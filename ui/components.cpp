@@ -200,12 +200,12 @@ void Label::FontsChanged() {
 
 void Label::Measure() {
     if (!form() || !autoSize) return;
-    WindowDC screen(nullptr);
-    SelectScope select(screen.get(), form()->FontHandle(EffectiveFont()));
+    HDC dc = form()->MeasureDC();
+    if (!dc) return;
+    SelectScope select(dc, form()->FontHandle(EffectiveFont()));
     RECT r{0, 0, 0, 0};
     const std::wstring text = caption_.empty() ? L" " : caption_;
-    DrawTextW(screen.get(), text.c_str(), static_cast<int>(text.size()), &r,
-              DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
     measured_ = SIZE{caption_.empty() ? 0 : r.right, r.bottom};
 }
 
@@ -247,8 +247,13 @@ void Picture::Paint(HDC dc) {
     RECT r = PixelRect();
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (!bitmap_.handle || bitmap_.width != w || bitmap_.height != h)
-        bitmap_ = LoadPngResource(Application::Instance().instance(), resource_, w, h);
+        bitmap_ = Application::Instance().pictures().Take(Application::Instance().instance(), resource_, w, h);
     DrawBitmap(dc, bitmap_, r.left, r.top);
+}
+
+void Picture::WantPictures(std::vector<PictureRequest>& out) const {
+    const RECT r = PixelRect();
+    out.push_back({resource_, r.right - r.left, r.bottom - r.top});
 }
 
 void Bevel::Paint(HDC dc) {
@@ -359,10 +364,15 @@ HIMAGELIST ImageList::Get() {
     const int size = Scale(16);
     list_.reset(ImageList_Create(size, size, ILC_COLOR32, static_cast<int>(resources_.size()), 0));
     for (const auto& res : resources_) {
-        Bitmap b = LoadPngResource(Application::Instance().instance(), res, size, size);
+        Bitmap b = Application::Instance().pictures().Take(Application::Instance().instance(), res, size, size);
         ImageList_Add(list_.get(), b.handle.get(), nullptr);
     }
     return list_.get();
+}
+
+void ImageList::WantPictures(std::vector<PictureRequest>& out) const {
+    if (list_) return;
+    for (const auto& res : resources_) out.push_back({res, Scale(16), Scale(16)});
 }
 
 void ImageCombo::Realize() {

@@ -80,6 +80,11 @@ HFONT Form::FontHandle(const FontSpec& wanted) {
     return font;
 }
 
+HDC Form::MeasureDC() {
+    if (!measureDc_) measureDc_.reset(CreateCompatibleDC(nullptr));
+    return measureDc_.get();
+}
+
 void Form::FontsChanged() {
     for (auto& c : components_) c->FontsChanged();
     if (window_) InvalidateRect(window_.get(), nullptr, FALSE);
@@ -139,6 +144,11 @@ LRESULT Form::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 void Form::Create() {
     HINSTANCE inst = Application::Instance().instance();
+    if (decodeAhead) {
+        std::vector<PictureRequest> pictures;
+        for (const auto& c : components_) c->WantPictures(pictures);
+        Application::Instance().pictures().Start(inst, std::move(pictures));
+    }
     RegisterWindowClass(inst, args_.className.c_str(), LoadIconW(inst, L"MAINICON"));
     DWORD style = WS_CAPTION | WS_CLIPCHILDREN;
     DWORD exStyle = WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;

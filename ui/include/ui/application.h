@@ -9,6 +9,7 @@
 #include <map>
 
 #include "ui/hints.h"
+#include "ui/png.h"
 #include "ui/toolkit.h"
 
 namespace zephrin::ui {
@@ -20,6 +21,7 @@ public:
     HINSTANCE instance() const { return instance_; }
     void SetInstance(HINSTANCE instance) { instance_ = instance; }
     HintLayer& hints() { return hints_; }
+    PicturePrefetch& pictures() { return pictures_; }
 
     // The cursor table: identifiers to shared cursor handles.
     void SetCursor(CursorId id, HCURSOR cursor);
@@ -44,6 +46,7 @@ private:
     HINSTANCE instance_ = nullptr;
     std::map<int, HCURSOR> cursors_;
     HintLayer hints_;
+    PicturePrefetch pictures_;
     bool terminated_ = false;
 };
 

@@ -103,6 +103,8 @@ public:
     // Windowless components paint into their container's DC.
     virtual bool IsWindowless() const { return false; }
     virtual void Paint(HDC) {}
+    // The pictures this component will draw, at their pixel sizes, for decoding ahead.
+    virtual void WantPictures(std::vector<PictureRequest>&) const {}
     // Windowed components create their window inside the container's window.
     virtual void Realize() {}
     virtual HWND Handle() const { return nullptr; }
@@ -180,6 +182,7 @@ public:
     Picture(std::wstring name, std::wstring resource) : Component(std::move(name)), resource_(std::move(resource)) {}
     bool IsWindowless() const override { return true; }
     void Paint(HDC dc) override;
+    void WantPictures(std::vector<PictureRequest>& out) const override;
 
 private:
     std::wstring resource_;
@@ -269,6 +272,7 @@ public:
         : Component(std::move(name)), resources_(std::move(resources)) {}
     bool IsPlaced() const override { return false; }
     HIMAGELIST Get();
+    void WantPictures(std::vector<PictureRequest>& out) const override;
 
 private:
     std::vector<std::wstring> resources_;
@@ -392,6 +396,8 @@ public:
     int Dpi() const { return dpi_; }
     int Scale(int v) const { return MulDiv(v, dpi_, 96); }
     HFONT FontHandle(const FontSpec& wanted);
+    // One DC for measuring text, kept for the form's life: every caption change measures.
+    HDC MeasureDC();
     // Re-applies fonts to every component after the form's or a component's font changed.
     void FontsChanged();
 
@@ -413,6 +419,9 @@ public:
     std::function<void()> onShow;
     // Main windows end the message loop when closed; others only hide.
     bool quitOnClose = false;
+    // Decode the form's pictures on another thread while its windows are made
+    // (for the first window, whose appearance the user waits for).
+    bool decodeAhead = false;
 
 protected:
     LRESULT HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
@@ -427,6 +436,7 @@ private:
     std::vector<std::unique_ptr<Component>> components_;  // owned, in creation order
     std::map<int, Component*> byId_;                        // components with a command identifier
     std::map<std::wstring, UniqueFont> fonts_;
+    UniqueDC measureDc_;
     UniqueWindow window_;  // released when Windows destroys the window
     int dpi_ = 96;
     int nextId_ = 100;
