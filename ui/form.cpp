@@ -145,8 +145,12 @@ LRESULT Form::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 void Form::Create() {
     HINSTANCE inst = Application::Instance().instance();
     if (decodeAhead) {
+        // Pictures for lists are wanted while the controls are made, the others only at the first paint.
         std::vector<PictureRequest> pictures;
-        for (const auto& c : components_) c->WantPictures(pictures);
+        for (const auto& c : components_)
+            if (!c->IsPlaced()) c->WantPictures(pictures);
+        for (const auto& c : components_)
+            if (c->IsPlaced()) c->WantPictures(pictures);
         Application::Instance().pictures().Start(inst, std::move(pictures));
     }
     RegisterWindowClass(inst, args_.className.c_str(), LoadIconW(inst, L"MAINICON"));
