@@ -51,7 +51,7 @@ int RunUpdater() {
     config.source.deadline = std::chrono::milliseconds(ZEPHRIN_RELEASE_DEADLINE_MS);
     config.downloadFolder = DownloadFolder();
     UpdaterWindow window(std::move(config));
-    window.Start();
+    if (!window.Start()) return 1;
     app.Run();
     switch (window.end()) {
     case UpdaterEnd::Installed:

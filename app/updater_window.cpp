@@ -63,10 +63,13 @@ UpdaterWindow::~UpdaterWindow() {
     if (worker_.joinable()) worker_.join();
 }
 
-void UpdaterWindow::Start() {
+bool UpdaterWindow::Start() {
     Create();
+    // Without its window nobody would hear from the worker, nor end the loop.
+    if (!Handle()) return false;
     Show();
     worker_ = std::thread([this] { Work(); });
+    return true;
 }
 
 // The worker: the manifest, then the setup program. It touches no window;

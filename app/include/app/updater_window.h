@@ -28,7 +28,8 @@ public:
     ~UpdaterWindow() override;
 
     // Shows the window and starts the work; the message loop does the rest.
-    void Start();
+    // False when the window could not be made: nothing was started.
+    bool Start();
     UpdaterEnd end() const { return end_; }
 
     ui::Label* status() const { return status_; }
