@@ -68,6 +68,7 @@ AboutWindow::AboutWindow(MainWindow& main, Actions& actions)
     memo->tabOrder = 0;
 
     onShow = [this] { FormShow(); };
+    fontsAtCreate = false;  // prepared each time it is shown
 }
 
 void AboutWindow::FormShow() {

@@ -35,6 +35,7 @@ MainWindow::MainWindow(Actions& actions)
       actions_(actions) {
     quitOnClose = true;
     decodeAhead = true;
+    fontsAtCreate = false;  // FormCreate prepares the window right after Create
     Build();
 }
 

@@ -30,6 +30,7 @@ ProgressWindow::ProgressWindow(Form& owner)
     status_->bounds = {42, 94, 0, 0};
     status_->centerVertically = true;
     onShow = [this] { FormShow(); };
+    fontsAtCreate = false;  // prepared each time it is shown
 }
 
 void ProgressWindow::FormShow() {

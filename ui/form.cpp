@@ -178,7 +178,7 @@ void Form::Create() {
     window_.reset(CreateWindowFor(inst, w, this));
     if (!window_) return;
     RealizeChildren(this);
-    FontsChanged();
+    if (fontsAtCreate) FontsChanged();
     Place();
 }
 

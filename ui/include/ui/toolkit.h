@@ -419,6 +419,9 @@ public:
     std::function<void()> onShow;
     // Main windows end the message loop when closed; others only hide.
     bool quitOnClose = false;
+    // Give the child windows their fonts when they are made. A form that is
+    // prepared (fonts and captions) before it is first seen can skip this.
+    bool fontsAtCreate = true;
     // Decode the form's pictures on another thread while its windows are made
     // (for the first window, whose appearance the user waits for).
     bool decodeAhead = false;
