@@ -1,5 +1,7 @@
 #include "features/release_update.h"
 
+#include <sddl.h>
+
 #include <array>
 
 #include "platform/crypto.h"
@@ -19,9 +21,23 @@ UpdateFailure FailureOf(FetchResult r) {
     }
 }
 
-std::wstring UniqueDownloadPath(const std::wstring& folder, unsigned attempt) {
-    return folder + kSetupDownloadPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(attempt) + L".exe";
+// A folder of its own for each download, that only administrators and the
+// system may change: the setup program runs elevated from there, so nothing
+// a user's program could drop beside it (a DLL it might load) may get in.
+std::wstring NewPrivateFolder(const std::wstring& parent) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kDownloadFolderAccess, SDDL_REVISION_1, &descriptor,
+                                                              nullptr))
+        return {};
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    std::wstring made;
+    for (unsigned attempt = 0; attempt < 16 && made.empty(); ++attempt) {
+        const std::wstring path = parent + kDownloadFolderPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(attempt) + L"\\";
+        if (CreateDirectoryW(path.c_str(), &attributes)) made = path;
+    }
+    LocalFree(descriptor);
+    return made;
 }
 
 // Size and SHA-256 of what is on disk now, read through the handle that keeps writers out.
@@ -74,6 +90,7 @@ VerifiedSetup& VerifiedSetup::operator=(VerifiedSetup&& other) noexcept {
     if (this != &other) {
         Clear();
         path_ = std::exchange(other.path_, std::wstring());
+        folder_ = std::exchange(other.folder_, std::wstring());
         reader_ = std::move(other.reader_);
     }
     return *this;
@@ -84,18 +101,23 @@ VerifiedSetup::~VerifiedSetup() { Clear(); }
 void VerifiedSetup::Clear() {
     reader_.reset();
     if (!path_.empty()) DeleteFileW(path_.c_str());
+    if (!folder_.empty()) RemoveDirectoryW(folder_.c_str());
     path_.clear();
+    folder_.clear();
 }
 
 SetupDownload DownloadSetup(const ReleaseSource& source, const Release& release, const std::wstring& folder,
                             const DownloadProgress& progress, FetchCancel& cancel) {
+    const std::wstring privateFolder = NewPrivateFolder(folder);
+    if (privateFolder.empty()) return UpdateFailure::NoSpace;
     // The file is ours alone from its creation; nobody else may even read it half written.
-    VerifiedSetup file;
-    for (unsigned attempt = 0; attempt < 16 && !file.file(); ++attempt) {
-        const std::wstring path = UniqueDownloadPath(folder, attempt);
-        HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h != INVALID_HANDLE_VALUE) file = VerifiedSetup(path, UniqueHandle(h));
+    const std::wstring path = privateFolder + kSetupDownloadName;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        RemoveDirectoryW(privateFolder.c_str());
+        return UpdateFailure::NoSpace;
     }
+    VerifiedSetup file(path, UniqueHandle(h), privateFolder);
     if (!file.file()) return UpdateFailure::NoSpace;
 
     FetchLimits limits;
@@ -122,12 +144,12 @@ SetupDownload DownloadSetup(const ReleaseSource& source, const Release& release,
     // it) but not write, and keep that handle until the file is deleted: the
     // bytes checked are the bytes that run.
     file.Reopen(UniqueHandle());
-    HANDLE h = CreateFileW(file.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return UpdateFailure::NoSpace;
-    file.Reopen(UniqueHandle(h));
+    HANDLE reader = CreateFileW(file.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (reader == INVALID_HANDLE_VALUE) return UpdateFailure::NoSpace;
+    file.Reopen(UniqueHandle(reader));
     if (cancel.cancelled()) return UpdateFailure::Cancelled;
-    if (!MatchesRelease(h, release)) return UpdateFailure::NotTrusted;
+    if (!MatchesRelease(reader, release)) return UpdateFailure::NotTrusted;
     return file;
 }
 

@@ -15,8 +15,22 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::vector<std::wstring> Downloads() { return FilesIn(TempFolder(), L"ZephrinSetup-*.exe"); }
-std::vector<std::wstring> SetupStarts() { return FilesIn(TempFolder(), L"ZephrinSetup-*.started"); }
+// The updater's download folders in the temporary folder, with their trailing separators.
+std::vector<std::wstring> DownloadFolders() {
+    std::vector<std::wstring> folders;
+    for (const auto& name : FilesIn(TempFolder(), L"ZephrinUpdate-*")) folders.push_back(TempFolder() + name + L"\\");
+    return folders;
+}
+// Files named so in any download folder, by their full paths.
+std::vector<std::wstring> Downloaded(const wchar_t* pattern) {
+    std::vector<std::wstring> paths;
+    for (const auto& folder : DownloadFolders())
+        for (const auto& name : FilesIn(folder, pattern)) paths.push_back(folder + name);
+    return paths;
+}
+std::vector<std::wstring> Downloads() { return Downloaded(L"ZephrinSetup.exe"); }
+// The stand-in setup program leaves a record of its start beside itself.
+std::vector<std::wstring> SetupStarts() { return Downloaded(L"*.started"); }
 const std::vector<std::wstring> kNone;
 
 struct DescendantSearch {
@@ -65,8 +79,10 @@ protected:
         UseDesktopFont(L"NanumGothic");
     }
     static void Clean() {
-        for (const auto& names : {Downloads(), SetupStarts()})
-            for (const auto& name : names) DeleteFileW((TempFolder() + name).c_str());
+        for (const auto& folder : DownloadFolders()) {
+            for (const auto& name : FilesIn(folder, L"*.*")) DeleteFileW((folder + name).c_str());
+            RemoveDirectoryW(folder.c_str());
+        }
     }
 };
 
@@ -89,7 +105,7 @@ TEST_F(UpdaterTest, AVerifiedReleaseRunsItsSetupSilentlyAndMarksTheUpdate) {
                          L"Click Yes to restart Zephrin now, or click No to restart later.");
     const auto starts = SetupStarts();
     ASSERT_EQ(starts.size(), 1u);
-    EXPECT_EQ(ReadTextFile(TempFolder() + starts[0]), L"/S\n");
+    EXPECT_EQ(ReadTextFile(starts[0]), L"/S\n");
     EXPECT_EQ(Downloads(), kNone) << "removed once the setup program ended";
     EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"Updated"), std::optional<DWORD>(1));
     AnswerMessageBox(*box, IDNO);
@@ -114,7 +130,7 @@ TEST_F(UpdaterTest, EveryReleaseThatDoesNotProveItselfIsRefusedAndNothingRuns) {
         const auto box = WaitForMessageBox(updater.pid(), 60s);
         ASSERT_TRUE(box.has_value());
         EXPECT_EQ(box->text, c.text);
-        EXPECT_EQ(Downloads(), kNone) << "gone before the user is told";
+        EXPECT_EQ(DownloadFolders(), kNone) << "gone before the user is told";
         if (c.release == std::wstring(L"other-key")) {
             HWND window = FindTopWindow(L"TZPUpdateForm", updater.pid());
             WaitUntilPainted(box->window, 5s);
@@ -166,8 +182,7 @@ TEST_F(UpdaterTest, CancelInTheMiddleOfADownloadStopsAtOnceAndRemovesTheFile) {
         PostMessageW(cancel, BM_CLICK, 0, 0);
         // No message: the user asked for it.
         EXPECT_EQ(updater.WaitExit(20s), std::optional<DWORD>(2));
-        EXPECT_EQ(Downloads(), kNone);
-        EXPECT_EQ(SetupStarts(), kNone);
+        EXPECT_EQ(DownloadFolders(), kNone);
     }
 }
 

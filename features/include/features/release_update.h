@@ -46,21 +46,23 @@ ReleaseCheck CheckRelease(const ReleaseSource& source, std::string_view runningV
 class VerifiedSetup {
 public:
     VerifiedSetup() = default;
-    VerifiedSetup(std::wstring path, UniqueHandle reader) : path_(std::move(path)), reader_(std::move(reader)) {}
+    VerifiedSetup(std::wstring path, UniqueHandle file, std::wstring folder)
+        : path_(std::move(path)), folder_(std::move(folder)), reader_(std::move(file)) {}
     VerifiedSetup(VerifiedSetup&& other) noexcept
-        : path_(std::exchange(other.path_, std::wstring())), reader_(std::move(other.reader_)) {}
+        : path_(std::exchange(other.path_, std::wstring())),
+          folder_(std::exchange(other.folder_, std::wstring())),
+          reader_(std::move(other.reader_)) {}
     VerifiedSetup& operator=(VerifiedSetup&& other) noexcept;
     ~VerifiedSetup();
     const std::wstring& path() const { return path_; }
     HANDLE file() const { return reader_.get(); }
     // Changes how the file is held open; the old handle closes first.
     void Reopen(UniqueHandle handle) { reader_ = std::move(handle); }
-    // Gives the file up without deleting it, to the one that takes it over.
-    void Disown() { path_.clear(); }
 
 private:
     void Clear();
     std::wstring path_;
+    std::wstring folder_;  // the private folder it lies in, removed with it
     UniqueHandle reader_;
 };
 
@@ -71,7 +73,11 @@ using SetupDownload = std::variant<VerifiedSetup, UpdateFailure>;
 SetupDownload DownloadSetup(const ReleaseSource& source, const Release& release, const std::wstring& folder,
                             const DownloadProgress& progress, FetchCancel& cancel);
 
-// The name a download gets in the temporary folder, so that a leftover could be recognised.
-inline constexpr wchar_t kSetupDownloadPrefix[] = L"ZephrinSetup-";
+// Each download gets a folder of its own in the temporary folder, named so
+// that a leftover could be recognised, with the setup program inside.
+inline constexpr wchar_t kDownloadFolderPrefix[] = L"ZephrinUpdate-";
+inline constexpr wchar_t kSetupDownloadName[] = L"ZephrinSetup.exe";
+// Who may use that folder: administrators and the system, and no one else.
+inline constexpr wchar_t kDownloadFolderAccess[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 
 }  // namespace zephrin
