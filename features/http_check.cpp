@@ -13,6 +13,7 @@
 #include <array>
 #include <memory>
 
+#include "endpoints.h"
 #include "features/resolve.h"
 #include "platform/text.h"
 
@@ -131,14 +132,7 @@ int CheckForUpdateWith(const std::string& host, unsigned short port, std::chrono
                        const Resolver& resolve) {
     try {
         const auto connectDeadline = Clock::now() + timeout;
-        const auto addresses = ResolveBefore(resolve, host, std::to_string(port), connectDeadline);
-        if (!addresses || addresses->empty()) return -1;
-        std::vector<tcp::endpoint> endpoints;
-        for (const auto& a : *addresses) {
-            beast::error_code ec;
-            const auto address = net::ip::make_address(a, ec);
-            if (!ec) endpoints.emplace_back(address, port);
-        }
+        const auto endpoints = ResolveEndpoints(resolve, host, port, connectDeadline);
         if (endpoints.empty()) return -1;
         net::io_context ioc;
         auto exchange = std::make_unique<Exchange>(ioc, host, port, timeout);

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 
+#include "endpoints.h"
 #include "platform/identity.h"
 
 namespace zephrin {
@@ -139,16 +140,8 @@ FetchResult Fetch(const FetchTarget& target, const FetchLimits& limits, const Fe
                   const Resolver& resolve) {
     try {
         const auto connectDeadline = Clock::now() + limits.connect;
-        const auto addresses = ResolveBefore(resolve, target.host, std::to_string(target.port), connectDeadline,
-                                             cancel.flag());
+        const auto endpoints = ResolveEndpoints(resolve, target.host, target.port, connectDeadline, cancel.flag());
         if (cancel.cancelled()) return FetchResult::Cancelled;
-        if (!addresses || addresses->empty()) return FetchResult::Unreachable;
-        std::vector<tcp::endpoint> endpoints;
-        for (const auto& a : *addresses) {
-            beast::error_code ec;
-            const auto address = net::ip::make_address(a, ec);
-            if (!ec) endpoints.emplace_back(address, target.port);
-        }
         if (endpoints.empty()) return FetchResult::Unreachable;
         FetchRun run(limits, sink, cancel);
         return run.Run(target, endpoints);

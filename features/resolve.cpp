@@ -1,5 +1,7 @@
 #include "features/resolve.h"
 
+#include "endpoints.h"
+
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 
@@ -51,6 +53,21 @@ std::optional<std::vector<std::string>> ResolveBefore(const Resolver& resolve, c
         pending->done.wait_until(lock, std::min(deadline, now + std::chrono::milliseconds(50)));
     }
     return pending->addresses;
+}
+
+std::vector<boost::asio::ip::tcp::endpoint> ResolveEndpoints(const Resolver& resolve, const std::string& host,
+                                                             unsigned short port,
+                                                             std::chrono::steady_clock::time_point deadline,
+                                                             const std::atomic<bool>* cancelled) {
+    std::vector<boost::asio::ip::tcp::endpoint> endpoints;
+    const auto addresses = ResolveBefore(resolve, host, std::to_string(port), deadline, cancelled);
+    if (!addresses) return endpoints;
+    for (const auto& a : *addresses) {
+        boost::system::error_code ec;
+        const auto address = boost::asio::ip::make_address(a, ec);
+        if (!ec) endpoints.emplace_back(address, port);
+    }
+    return endpoints;
 }
 
 }  // namespace zephrin
