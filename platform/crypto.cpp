@@ -9,13 +9,16 @@
 namespace zephrin {
 namespace {
 
-// A verify-only context: no key container is created or touched.
+// A verify-only context: no key container is created or touched. 0 when the system has none.
+HCRYPTPROV AcquireVerifyContext() {
+    HCRYPTPROV handle = 0;
+    if (!CryptAcquireContextW(&handle, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT | CRYPT_SILENT)) return 0;
+    return handle;
+}
+
 class Provider {
 public:
-    Provider() {
-        if (!CryptAcquireContextW(&handle_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT | CRYPT_SILENT))
-            handle_ = 0;
-    }
+    Provider() : handle_(AcquireVerifyContext()) {}
     ~Provider() {
         if (handle_) CryptReleaseContext(handle_, 0);
     }
@@ -89,8 +92,8 @@ SignatureCheck VerifyRsaSha256(std::string_view publicKeyPem, std::string_view d
 }
 
 Sha256::Sha256() {
-    HCRYPTPROV provider = 0;
-    if (!CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT | CRYPT_SILENT)) return;
+    const HCRYPTPROV provider = AcquireVerifyContext();
+    if (!provider) return;
     HCRYPTHASH hash = 0;
     if (!CryptCreateHash(provider, CALG_SHA_256, 0, 0, &hash)) {
         CryptReleaseContext(provider, 0);
