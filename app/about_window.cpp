@@ -3,6 +3,7 @@
 #include "app/captions.h"
 #include "app/main_window.h"
 #include "app/window_names.h"
+#include "ui/system_font.h"
 #include "platform/identity.h"
 #include "platform/shell.h"
 
@@ -69,6 +70,7 @@ AboutWindow::AboutWindow(MainWindow& main, Actions& actions)
 
     onShow = [this] { FormShow(); };
     fontsAtCreate = false;  // prepared each time it is shown
+    PrepareFonts(*this);
 }
 
 void AboutWindow::FormShow() {

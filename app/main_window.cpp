@@ -6,6 +6,7 @@
 #include "app/tuning_flows.h"
 #include "app/update_flows.h"
 #include "app/window_names.h"
+#include "ui/system_font.h"
 #include "platform/identity.h"
 #include "platform/program_key.h"
 #include "platform/shell.h"
@@ -37,6 +38,9 @@ MainWindow::MainWindow(Actions& actions)
     decodeAhead = true;
     fontsAtCreate = false;  // FormCreate prepares the window right after Create
     Build();
+    // With the desktop font known before the windows are made, the combo boxes
+    // are laid out once, not again when FormCreate prepares the window.
+    PrepareFonts(*this);
 }
 
 void MainWindow::Build() {

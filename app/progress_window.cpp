@@ -3,6 +3,7 @@
 #include "app/captions.h"
 #include "app/paced_step.h"
 #include "app/window_names.h"
+#include "ui/system_font.h"
 #include "ui/application.h"
 
 namespace zephrin {
@@ -31,6 +32,7 @@ ProgressWindow::ProgressWindow(Form& owner)
     status_->centerVertically = true;
     onShow = [this] { FormShow(); };
     fontsAtCreate = false;  // prepared each time it is shown
+    PrepareFonts(*this);
 }
 
 void ProgressWindow::FormShow() {

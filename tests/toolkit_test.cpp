@@ -325,6 +325,46 @@ TEST(ToolkitDefects, ComboBoxesKeepTheirPicturesAfterFontChanges) {
 
 namespace {
 
+LRESULT CALLBACK CountFonts(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR counter) {
+    if (msg == WM_SETFONT) ++*reinterpret_cast<int*>(counter);
+    return DefSubclassProc(w, msg, wp, lp);
+}
+
+HFONT FontOf(const Control* c) { return reinterpret_cast<HFONT>(SendMessageW(c->Handle(), WM_GETFONT, 0, 0)); }
+
+}  // namespace
+
+TEST(Toolkit, ControlsGetEachNewFontAndOnlyANewOne) {
+    Form form(FormArgs{L"ZPFonts", L"TZPFontSendTest", 300, 100});
+    auto* button = form.Add<Button>(nullptr, L"Button");
+    button->bounds = {10, 10, 100, 25};
+    auto* combo = form.Add<ImageCombo>(nullptr, L"Combo", nullptr, std::vector<ImageCombo::Row>{{L"a", 0}});
+    combo->bounds = {10, 40, 200, 22};
+    form.Create();
+    int sent = 0;
+    ASSERT_TRUE(SetWindowSubclass(combo->Handle(), &CountFonts, 1, reinterpret_cast<DWORD_PTR>(&sent)));
+
+    form.FontsChanged();  // nothing changed: the combo box is not laid out again
+    EXPECT_EQ(sent, 0);
+    EXPECT_EQ(FontOf(button), form.FontHandle(form.font));
+
+    form.font.sizePt = 12;  // a new form font reaches the controls that follow it
+    form.FontsChanged();
+    EXPECT_EQ(sent, 1);
+    EXPECT_EQ(FontOf(combo), form.FontHandle(form.font));
+    EXPECT_EQ(FontOf(button), form.FontHandle(form.font));
+
+    button->parentFont = false;
+    button->font = form.font;
+    button->SetFontStyle(kBold);
+    EXPECT_EQ(FontOf(button), form.FontHandle(button->font));
+    button->SetFontStyle(0);  // back to a font the button had before
+    EXPECT_EQ(FontOf(button), form.FontHandle(form.font));
+    RemoveWindowSubclass(combo->Handle(), &CountFonts, 1);
+}
+
+namespace {
+
 std::string PixelsOf(const Bitmap& b) {
     DIBSECTION dib{};
     if (!b.handle || GetObjectW(b.handle.get(), sizeof dib, &dib) != sizeof dib || !dib.dsBm.bmBits) return {};

@@ -290,15 +290,19 @@ HWND Control::CreateChild(const wchar_t* className, DWORD style, DWORD exStyle, 
     window_ = CreateWindowFor(Application::Instance().instance(), w, target);
     if (!window_) return nullptr;
     SetPropW(window_, kComponentProperty, static_cast<Component*>(this));
-    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(form()->FontHandle(EffectiveFont())), FALSE);
+    sentFont_ = nullptr;
+    SendFont(FALSE);
     return window_;
 }
 
-void Control::FontsChanged() {
-    if (window_)
-        SendMessageW(window_, WM_SETFONT,
-                     reinterpret_cast<WPARAM>(form()->FontHandle(EffectiveFont())), TRUE);
+void Control::SendFont(BOOL redraw) {
+    HFONT font = form()->FontHandle(EffectiveFont());
+    if (!window_ || font == sentFont_) return;
+    SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
+    sentFont_ = font;
 }
+
+void Control::FontsChanged() { SendFont(TRUE); }
 
 void Control::SetEnabled(bool enabled) {
     if (window_) EnableWindow(window_, enabled);

@@ -41,7 +41,7 @@ void NormalizeFormFont(Form& form) {
     }
 }
 
-void PrepareWindow(Form& form, const std::vector<std::wstring>& captionLines) {
+void PrepareFonts(Form& form) {
     const FontSpec desktop = DesktopFont();
     // The window takes face, size, style and character set; its colour stays.
     form.font.name = desktop.name;
@@ -49,6 +49,10 @@ void PrepareWindow(Form& form, const std::vector<std::wstring>& captionLines) {
     form.font.style = desktop.style;
     form.font.charset = desktop.charset;
     NormalizeFormFont(form);
+}
+
+void PrepareWindow(Form& form, const std::vector<std::wstring>& captionLines) {
+    PrepareFonts(form);
     form.FontsChanged();
     ApplyCaptionLines(form, captionLines);
 }

@@ -17,6 +17,10 @@ FontSpec FontSpecFromLogFont(const LOGFONTW& lf, int dpi);
 
 void NormalizeFormFont(Form& form);
 
+// The desktop font and NormalizeFormFont, without touching any window. A form
+// that calls this before Create gives each control its final font at once.
+void PrepareFonts(Form& form);
+
 // Desktop font, NormalizeFormFont, then the caption table's rows, in that order.
 void PrepareWindow(Form& form, const std::vector<std::wstring>& captionLines);
 

@@ -223,6 +223,12 @@ protected:
     HWND CreateChild(const wchar_t* className, DWORD style, DWORD exStyle = 0, MessageTarget* target = nullptr,
                      int height = -1);
     HWND window_ = nullptr;  // owned by the parent window
+
+private:
+    // A font is sent only when it differs from the one the window has: some
+    // controls lay themselves out anew on every WM_SETFONT, which is slow.
+    void SendFont(BOOL redraw);
+    HFONT sentFont_ = nullptr;
 };
 
 class Panel : public Control, public Container {
