@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include "app/about_window.h"
 #include "app/actions.h"
 #include "app/main_window.h"
@@ -26,14 +24,48 @@ bool IsCheckUpdateArgument(const std::wstring& firstArgument) {
     return AsciiLower(firstArgument) == kCheckUpdateArgument;
 }
 
+// Split as CommandLineToArgvW splits, so that the shell is not loaded at
+// every start only to read one word.
 std::wstring FirstArgument(const wchar_t* commandLine) {
     if (!commandLine) return {};
-    int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(commandLine, &count);
-    if (!argv) return {};
-    std::wstring first = count > 1 ? argv[1] : L"";
-    LocalFree(argv);
-    return first;
+    const wchar_t* p = commandLine;
+    auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
+    // The program name: quoted without escapes, or up to the first blank.
+    if (*p == L'"') {
+        ++p;
+        while (*p && *p != L'"') ++p;
+        if (*p) ++p;
+    } else {
+        while (*p && !blank(*p)) ++p;
+    }
+    while (blank(*p)) ++p;
+    std::wstring argument;
+    bool quoted = false;
+    while (*p && (quoted || !blank(*p))) {
+        size_t backslashes = 0;
+        while (*p == L'\\') {
+            ++backslashes;
+            ++p;
+        }
+        if (*p != L'"') {
+            argument.append(backslashes, L'\\');
+            if (*p && (quoted || !blank(*p))) argument += *p++;
+            continue;
+        }
+        // Before a quote, backslashes come in pairs; an odd one makes the quote literal.
+        argument.append(backslashes / 2, L'\\');
+        if (backslashes % 2) {
+            argument += L'"';
+        } else if (quoted && p[1] == L'"') {
+            argument += L'"';  // "" inside quotes is one quote, and ends the quoting
+            quoted = false;
+            ++p;
+        } else {
+            quoted = !quoted;
+        }
+        ++p;
+    }
+    return argument;
 }
 
 namespace {

@@ -10,12 +10,38 @@
 #endif
 
 namespace zephrin {
+
+std::wstring SystemFilePath(const wchar_t* file) {
+    std::vector<wchar_t> dir(MAX_PATH);
+    const UINT n = GetSystemDirectoryW(dir.data(), static_cast<UINT>(dir.size()));
+    if (n == 0 || n >= dir.size()) return {};
+    std::wstring path(dir.data(), n);
+    if (path.back() != L'\\') path += L'\\';
+    return path + file;
+}
+
 namespace {
 
 constexpr UINT kHelpDisplayTopic = 0;  // HH_DISPLAY_TOPIC
 
+// The shell and the sound service are loaded at their first use, not with the
+// program: a start that never launches or clicks does not pay for them. Once
+// loaded they stay, since the shell may still be working for us on its own threads.
+template <typename F>
+F* SystemFunction(const wchar_t* library, const char* name) {
+    HMODULE module = GetModuleHandleW(library);
+    if (!module) {
+        const std::wstring path = SystemFilePath(library);
+        if (path.empty()) return nullptr;
+        module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    }
+    FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
+    return reinterpret_cast<F*>(reinterpret_cast<void*>(proc));
+}
+
 void Launch(HWND owner, const std::wstring& file, const wchar_t* parameters) {
-    ShellExecuteW(owner, L"open", file.c_str(), parameters, nullptr, SW_SHOW);
+    if (auto* shellExecute = SystemFunction<decltype(ShellExecuteW)>(L"shell32.dll", "ShellExecuteW"))
+        shellExecute(owner, L"open", file.c_str(), parameters, nullptr, SW_SHOW);
 }
 
 std::wstring Widen(const char* text) {
@@ -63,14 +89,7 @@ std::wstring HelpPath(const std::wstring& folder, const std::wstring& file, cons
     return folder + file + L"::" + topic + L">HelpWindow";
 }
 
-std::wstring HelpLibraryPath() {
-    std::vector<wchar_t> dir(MAX_PATH);
-    const UINT n = GetSystemDirectoryW(dir.data(), static_cast<UINT>(dir.size()));
-    if (n == 0 || n >= dir.size()) return {};
-    std::wstring path(dir.data(), n);
-    if (path.back() != L'\\') path += L'\\';
-    return path + L"hhctrl.ocx";
-}
+std::wstring HelpLibraryPath() { return SystemFilePath(L"hhctrl.ocx"); }
 
 HMODULE HelpViewer::Library() {
     if (!tried_) {
@@ -93,7 +112,10 @@ void HelpViewer::ShowTopic(const std::wstring& helpFile, const std::wstring& top
     htmlHelpW_(GetDesktopWindow(), path.c_str(), kHelpDisplayTopic, 0);
 }
 
-void PlayClickSound() { PlaySoundW(L"click", GetModuleHandleW(nullptr), SND_RESOURCE); }
+void PlayClickSound() {
+    if (auto* playSound = SystemFunction<decltype(PlaySoundW)>(L"winmm.dll", "PlaySoundW"))
+        playSound(L"click", GetModuleHandleW(nullptr), SND_RESOURCE);
+}
 
 std::wstring HomePageUrl() { return L"http://" + Widen(ZEPHRIN_WEB_HOST) + L"/"; }
 std::wstring SupportPageUrl() { return L"http://" + Widen(ZEPHRIN_WEB_HOST) + L"/support/"; }

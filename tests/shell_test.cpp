@@ -42,6 +42,15 @@ TEST(Shell, HelpLibraryComesFromTheSystemFolderOnce) {
     EXPECT_EQ(_wcsicmp(loaded, HelpLibraryPath().c_str()), 0) << Narrow(loaded);
 }
 
+TEST(Sound, TheSoundServiceIsLoadedFromTheSystemFolderAtTheFirstClick) {
+    PlayClickSound();
+    HMODULE winmm = GetModuleHandleW(L"winmm.dll");
+    ASSERT_NE(winmm, nullptr);
+    wchar_t loaded[MAX_PATH] = {};
+    GetModuleFileNameW(winmm, loaded, MAX_PATH);
+    EXPECT_EQ(_wcsicmp(loaded, SystemFilePath(L"winmm.dll").c_str()), 0) << Narrow(loaded);
+}
+
 TEST(Sound, ClickResourceHasTheExpectedHeader) {
     HRSRC res = FindResourceExW(nullptr, L"WAVE", L"CLICK", MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US));
     ASSERT_NE(res, nullptr);

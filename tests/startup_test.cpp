@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <shellapi.h>
+
 #include "app/startup.h"
 #include "harness.h"
 #include "platform/program_key.h"
@@ -21,6 +25,22 @@ TEST(ModeArgument, OnlyTheFirstArgumentCounts) {
     EXPECT_EQ(FirstArgument(L"Zephrin.exe /CheckUpdate"), L"/CheckUpdate");
     EXPECT_EQ(FirstArgument(L"Zephrin.exe other /checkupdate"), L"other");
     EXPECT_EQ(FirstArgument(L"\"C:\\Program Files\\Zephrin.exe\""), L"");
+}
+
+TEST(ModeArgument, SplitsAsTheSystemSplits) {
+    for (const wchar_t* line :
+         {L"Zephrin.exe", L"Zephrin.exe \t /checkupdate  more", L"\"C:\\Pro gram\\Zephrin.exe\" /checkupdate",
+          L"\"C:\\Unclosed /checkupdate", L"Zephrin.exe \"/check update\" x", L"Zephrin.exe /check\"up date\"",
+          L"Zephrin.exe a\\\\\"b c\" d", L"Zephrin.exe a\\\"b", L"Zephrin.exe a\\\\\\\"b", L"Zephrin.exe a\\b\\",
+          L"Zephrin.exe \"a\"\"b\" c", L"Zephrin.exe \"\" /checkupdate", L"Zephrin.exe \"/checkupdate",
+          L"Zephrin.exe \"\\\\server\\share\\\"", L"Zephrin.exe\t/x"}) {
+        int count = 0;
+        LPWSTR* argv = CommandLineToArgvW(line, &count);
+        ASSERT_NE(argv, nullptr);
+        const std::wstring expected = count > 1 ? argv[1] : L"";
+        LocalFree(argv);
+        EXPECT_EQ(FirstArgument(line), expected) << Narrow(line);
+    }
 }
 
 namespace {

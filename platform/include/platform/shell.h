@@ -19,6 +19,10 @@ void ShellOpenURL(HWND owner, const std::wstring& address);
 // process handle, or an empty one when it could not start.
 UniqueHandle StartProgram(const std::wstring& file, const std::wstring& parameters);
 
+// A file in the system folder. System libraries that are loaded by name come
+// from there, never from the search path: we run elevated.
+std::wstring SystemFilePath(const wchar_t* file);
+
 std::wstring HelpPath(const std::wstring& folder, const std::wstring& file, const std::wstring& topic);
 // Where the help viewer's library is loaded from: the system folder only.
 std::wstring HelpLibraryPath();
