@@ -22,7 +22,15 @@ std::wstring SystemFilePath(const wchar_t* file) {
 
 namespace {
 
+// We run elevated: a library is loaded by its full system path, so the search
+// path can never pick up a planted copy. Null when it cannot be loaded.
+HMODULE LoadSystemLibrary(const wchar_t* file) {
+    const std::wstring path = SystemFilePath(file);
+    return path.empty() ? nullptr : LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 constexpr UINT kHelpDisplayTopic = 0;  // HH_DISPLAY_TOPIC
+constexpr wchar_t kHelpLibrary[] = L"hhctrl.ocx";
 
 // The shell and the sound service are loaded at their first use, not with the
 // program: a start that never launches or clicks does not pay for them. Once
@@ -30,11 +38,7 @@ constexpr UINT kHelpDisplayTopic = 0;  // HH_DISPLAY_TOPIC
 template <typename F>
 F* SystemFunction(const wchar_t* library, const char* name) {
     HMODULE module = GetModuleHandleW(library);
-    if (!module) {
-        const std::wstring path = SystemFilePath(library);
-        if (path.empty()) return nullptr;
-        module = LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    }
+    if (!module) module = LoadSystemLibrary(library);
     FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
     return reinterpret_cast<F*>(reinterpret_cast<void*>(proc));
 }
@@ -89,14 +93,12 @@ std::wstring HelpPath(const std::wstring& folder, const std::wstring& file, cons
     return folder + file + L"::" + topic + L">HelpWindow";
 }
 
-std::wstring HelpLibraryPath() { return SystemFilePath(L"hhctrl.ocx"); }
+std::wstring HelpLibraryPath() { return SystemFilePath(kHelpLibrary); }
 
 HMODULE HelpViewer::Library() {
     if (!tried_) {
         tried_ = true;
-        // We run elevated: never let the search path pick up a planted copy.
-        const std::wstring path = HelpLibraryPath();
-        if (!path.empty()) library_.reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        library_.reset(LoadSystemLibrary(kHelpLibrary));
         if (library_) {
             auto a = GetProcAddress(library_.get(), "HtmlHelpA");
             auto w = GetProcAddress(library_.get(), "HtmlHelpW");

@@ -296,8 +296,9 @@ HWND Control::CreateChild(const wchar_t* className, DWORD style, DWORD exStyle, 
 }
 
 void Control::SendFont(BOOL redraw) {
+    if (!window_) return;
     HFONT font = form()->FontHandle(EffectiveFont());
-    if (!window_ || font == sentFont_) return;
+    if (font == sentFont_) return;
     SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
     sentFont_ = font;
 }
