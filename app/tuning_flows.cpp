@@ -52,6 +52,11 @@ void Warn(MainWindow& main, const std::wstring& text) {
     main.actions().messageBox(main.Handle(), text, main.Title(), MB_OK | MB_ICONWARNING);
 }
 
+// The paced steps keep dispatching messages, and a click can still reach a
+// button of the disabled main window (posted to it): it must not start a
+// second run inside the first.
+bool Busy(const MainWindow& main) { return main.Handle() && !IsWindowEnabled(main.Handle()); }
+
 // The first paragraph, the names one to a line, the last paragraph.
 std::wstring NamedList(const wchar_t* firstKey, const std::vector<std::wstring>& names, const wchar_t* lastKey) {
     std::wstring list;
@@ -71,6 +76,7 @@ void AskRestart(MainWindow& main) {
 }  // namespace
 
 void RunOptimize(MainWindow& main, ProgressWindow& progress) {
+    if (Busy(main)) return;
     const int row = main.modemCombo()->Selected();
     const int speed = main.speedTrackBar()->Position();
     SaveChoice(row, speed);
@@ -95,6 +101,7 @@ void RunOptimize(MainWindow& main, ProgressWindow& progress) {
 }
 
 void RunRestore(MainWindow& main, ProgressWindow& progress) {
+    if (Busy(main)) return;
     const std::wstring text =
         JoinParagraphs({Caption(kMainFormName, L"MessageBoxReset1"), Caption(kMainFormName, L"MessageBoxReset2")});
     if (main.actions().messageBox(main.Handle(), text, main.Title(), MB_OKCANCEL | MB_ICONWARNING) != IDOK) return;
@@ -107,8 +114,18 @@ void RunRestore(MainWindow& main, ProgressWindow& progress) {
         outcome = Restore(main.modemCombo()->Selected());
     }
     main.restoreButton()->SetEnabled(outcome.backupHeld);
+    if (outcome.nothingSaved) {
+        // Nothing was written, so there is nothing to restart for.
+        main.actions().messageBox(main.Handle(),
+                                  JoinParagraphs({Caption(kMainFormName, L"MessageBoxNothingSaved1"),
+                                                  Caption(kMainFormName, L"MessageBoxNothingSaved2")}),
+                                  main.Title(), MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     if (!outcome.notPutBack.empty())
         Warn(main, NamedList(L"MessageBoxNotRestored1", outcome.notPutBack, L"MessageBoxNotRestored2"));
+    if (!outcome.copyMissing.empty())
+        Warn(main, NamedList(L"MessageBoxCopyMissing1", outcome.copyMissing, L"MessageBoxCopyMissing2"));
     AskRestart(main);
 }
 
@@ -133,7 +150,8 @@ int RunRestoreCommand() {
     }
 #endif
     const RestoreOutcome outcome = Restore(ReadProgramInteger(value::kInternetType, 0), pause);
-    return outcome.notPutBack.empty() && !outcome.backupHeld ? kRestoreDone : kRestoreIncomplete;
+    const bool allBack = outcome.notPutBack.empty() && outcome.copyMissing.empty();
+    return allBack && !outcome.backupHeld ? kRestoreDone : kRestoreIncomplete;
 }
 
 }  // namespace zephrin

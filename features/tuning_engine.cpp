@@ -84,9 +84,13 @@ RestoreOutcome Restore(int row, const std::function<void()>& betweenValues) {
     RestoreOutcome outcome;
     // Without a backup there is nothing to put back: writing an older version's
     // defaults would overwrite the user's own values.
-    if (BackupHeld()) outcome.notPutBack = PutBackOriginals(row, betweenValues);
+    if (BackupHeld())
+        outcome = PutBackOriginals(row, betweenValues);
+    else
+        outcome.nothingSaved = true;
     // The backup goes only once every original is back in place; the flag goes first.
-    if (outcome.notPutBack.empty() && DeleteProgramValue(value::kRestore)) DropBackup();
+    if (outcome.notPutBack.empty() && outcome.copyMissing.empty() && DeleteProgramValue(value::kRestore))
+        DropBackup();
     outcome.backupHeld = ReadProgramBool(value::kRestore, false);
     return outcome;
 }
@@ -134,10 +138,14 @@ std::vector<std::wstring> WriteTunedValues(int row, int speedLevel) {
     return refused;
 }
 
-std::vector<std::wstring> PutBackOriginals(int row, const std::function<void()>& betweenValues) {
-    std::vector<std::wstring> failed;
-    auto check = [&failed, &betweenValues](bool ok, const wchar_t* name) {
-        if (!ok) failed.push_back(name);
+RestoreOutcome PutBackOriginals(int row, const std::function<void()>& betweenValues) {
+    RestoreOutcome outcome;
+    auto check = [&outcome, &betweenValues](bool ok, const wchar_t* name) {
+        if (!ok) outcome.notPutBack.push_back(name);
+        if (betweenValues) betweenValues();
+    };
+    auto missing = [&outcome, &betweenValues](const wchar_t* name) {
+        outcome.copyMissing.push_back(name);
         if (betweenValues) betweenValues();
     };
     if (ReadProgramBool(value::kBackupRecord, false)) {
@@ -149,19 +157,19 @@ std::vector<std::wstring> PutBackOriginals(int row, const std::function<void()>&
                 check(WriteRegistryRawChecked(t.place.root, t.place.path, t.name, raw), t.name);
                 break;
             case RawRead::Absent:
-                // Not saved: it was absent, or (in a record of an older run) unreadable and never touched.
-                // Without the list of absent names the two cannot be told apart, so nothing is released.
-                if (!absent)
-                    check(false, t.name);
-                else if (Contains(*absent, t.name))
+                // Not saved, so it must be listed as absent before it may be deleted. Neither
+                // saved nor listed (or no list at all) is a damaged record: its original is lost.
+                if (absent && Contains(*absent, t.name))
                     check(DeleteRegistryValueChecked(t.place.root, t.place.path, t.name), t.name);
+                else
+                    missing(t.name);
                 break;
             case RawRead::Unknown:
                 check(false, t.name);  // the saved original cannot be read now
                 break;
             }
         }
-        return failed;
+        return outcome;
     }
     // A backup taken by an older version holds only the four values.
     for (const BackupValue& b : BackupValues()) {
@@ -172,7 +180,7 @@ std::vector<std::wstring> PutBackOriginals(int row, const std::function<void()>&
         for (const TunedValue& t : AllTunedValues())
             if (!IsBackupValue(t.name)) check(DeleteRegistryValueChecked(t.place.root, t.place.path, t.name), t.name);
     }
-    return failed;
+    return outcome;
 }
 
 bool DropBackup() {

@@ -18,8 +18,13 @@ struct OptimizeOutcome {
 };
 
 struct RestoreOutcome {
-    // Values that could not be put back or deleted; while any remain the backup is kept.
+    // Values Windows did not let us put back or delete; while any remain the backup is kept.
     std::vector<std::wstring> notPutBack;
+    // Values the record has no saved original for, nor lists as absent: a damaged
+    // record. Nothing can bring them back, so the backup is kept for the rest.
+    std::vector<std::wstring> copyMissing;
+    // The flag stood alone: there was nothing to put back, and nothing was changed.
+    bool nothingSaved = false;
     // A backup is still held, so Restore stays on offer.
     bool backupHeld = false;
 };
@@ -39,8 +44,8 @@ RestoreOutcome Restore(int row, const std::function<void()>& betweenValues = {})
 bool TakeBackup();
 // The names Windows refused.
 std::vector<std::wstring> WriteTunedValues(int row, int speedLevel);
-// The names that could not be put back or deleted.
-std::vector<std::wstring> PutBackOriginals(int row, const std::function<void()>& betweenValues = {});
+// Fills the outcome's two lists of names that are not back.
+RestoreOutcome PutBackOriginals(int row, const std::function<void()>& betweenValues = {});
 // True when nothing of a record is left.
 bool DropBackup();
 
