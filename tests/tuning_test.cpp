@@ -13,6 +13,9 @@
 #include "app/progress_window.h"
 #include "app/tuning_flows.h"
 #include "features/tuning_plan.h"
+#include "app/captions.h"
+
+#include <algorithm>
 
 using namespace zephrin;
 using namespace zephrin::test;
@@ -342,6 +345,158 @@ TEST_F(TuningTest, OldStyleBackupRestoresByTheRowRule) {
     EXPECT_FALSE(Prog(L"Restore").has_value());
 }
 
+namespace {
+
+// Every status text the progress window shows, in order: a message hook sees
+// the repaint that follows each change.
+std::vector<std::wstring>* g_statusTexts = nullptr;
+ProgressWindow* g_statusSource = nullptr;
+HHOOK g_statusHook = nullptr;
+
+LRESULT CALLBACK RecordStatus(int code, WPARAM wp, LPARAM lp) {
+    if (g_statusTexts && g_statusSource) {
+        const std::wstring& now = g_statusSource->status()->caption();
+        if (g_statusTexts->empty() || g_statusTexts->back() != now) g_statusTexts->push_back(now);
+    }
+    return CallNextHookEx(g_statusHook, code, wp, lp);
+}
+
+class StatusRecorder {
+public:
+    explicit StatusRecorder(ProgressWindow& progress) : texts{progress.status()->caption()} {
+        g_statusTexts = &texts;
+        g_statusSource = &progress;
+        g_statusHook = SetWindowsHookExW(WH_GETMESSAGE, RecordStatus, nullptr, GetCurrentThreadId());
+    }
+    ~StatusRecorder() {
+        UnhookWindowsHookEx(g_statusHook);
+        g_statusTexts = nullptr;
+        g_statusSource = nullptr;
+    }
+    std::vector<std::wstring> texts;
+};
+
+// What the steps show for (count, key) pairs: each text with one, two and three dots.
+std::vector<std::wstring> StepTexts(std::initializer_list<std::pair<int, const wchar_t*>> steps) {
+    std::vector<std::wstring> out;
+    for (auto [count, key] : steps)
+        for (int i = 0; i < count; ++i)
+            for (const wchar_t* dots : {L".", L"..", L"..."}) out.push_back(Caption(L"ZPSettingsForm", key) + dots);
+    return out;
+}
+
+}  // namespace
+
+TEST_F(TuningTest, StepsShowEveryTextInOrderAndClicksMeanwhileStartNothing) {
+    Open(0, 1);
+    std::vector<bool> enabledDuringSteps;
+    auto clickBoth = [&] {
+        RunLater([&] {
+            enabledDuringSteps.push_back(IsWindowEnabled(main->Handle()) != FALSE);
+            PostMessageW(main->goButton()->Handle(), BM_CLICK, 0, 0);
+            PostMessageW(main->restoreButton()->Handle(), BM_CLICK, 0, 0);
+        });
+    };
+    {
+        StatusRecorder status(*progress);
+        clickBoth();
+        RunOptimize(*main, *progress);
+        auto want = StepTexts({{2, L"MessageChange1"}, {3, L"MessageChange2"}, {2, L"MessageChange3"},
+                               {4, L"MessageChange4"}});
+        want.insert(want.begin(), L"");  // the first run of the program starts from an empty line
+        EXPECT_EQ(status.texts, want);
+        ASSERT_GE(status.texts.size(), 2u);
+        EXPECT_EQ(status.texts[1], L"Finding computer information.");
+    }
+    EXPECT_EQ(enabledDuringSteps, std::vector<bool>{false});
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"click", L"box"})) << "one run, one restart question";
+    EXPECT_EQ(progress->stepCount(), 11);
+
+    // Shown again, the bar starts from nothing and both labels keep their texts until the first step.
+    const std::wstring heading = progress->heading()->caption(), last = progress->status()->caption();
+    progress->Show();
+    EXPECT_EQ(progress->progressBar()->Position(), 0);
+    EXPECT_EQ(progress->heading()->caption(), heading);
+    EXPECT_EQ(progress->status()->caption(), last);
+    progress->Hide();
+
+    recorder.log.clear();
+    recorder.answers = {IDOK, IDNO};
+    {
+        StatusRecorder status(*progress);
+        clickBoth();
+        RunRestore(*main, *progress);
+        auto want = StepTexts({{2, L"MessageChange1"}, {3, L"MessageChange2"}, {4, L"MessageChange5"}});
+        want.insert(want.begin(), L"Writing new modem settings...");  // what the last run left
+        EXPECT_EQ(status.texts, want);
+    }
+    EXPECT_EQ(enabledDuringSteps, (std::vector<bool>{false, false}));
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"box", L"click", L"box"})) << "no second confirmation";
+    EXPECT_EQ(progress->stepCount(), 9);
+    EXPECT_FALSE(Prog(L"Restore").has_value());
+}
+
+TEST_F(TuningTest, RestoreWithNothingSavedSaysSoAndAsksNoRestart) {
+    SeedOriginals();
+    const Snapshot originals = TakeSnapshot();
+    WriteDword(kProgramRoot, kProgramKeyPath, L"Restore", 1);
+    Open(0, 1);
+    ASSERT_TRUE(main->restoreButton()->Enabled());
+    recorder.answers = {IDOK, IDYES};
+    RunRestore(*main, *progress);
+    ASSERT_EQ(recorder.boxes.size(), 2u) << "the question, then one message";
+    EXPECT_EQ(recorder.boxes[1].text, L"No saved settings were found, so nothing was changed.\r\n\r\n"
+                                      L"Zephrin saves the current settings the next time you click Optimize now.");
+    EXPECT_EQ(recorder.boxes[1].style, static_cast<UINT>(MB_OK | MB_ICONINFORMATION));
+    EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), L"restart"), 0);
+    EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+    EXPECT_FALSE(Prog(L"Restore").has_value());
+    EXPECT_FALSE(main->restoreButton()->Enabled());
+}
+
+TEST_F(TuningTest, DamagedRecordKeepsTheBackupAndNamesWhatItLacks) {
+    SeedOriginals();
+    Open(0, 1);
+    RunOptimize(*main, *progress);
+    // DefaultTTL (128 before) lost its saved copy; SackOpts (absent before) lost its place in the list.
+    DeleteRegistryValue(kProgramRoot, kBackupKeyPath, L"DefaultTTL", false);
+    std::wstring absent;
+    for (const TunedValue& t : AllTunedValues()) {
+        const RawRegValue saved = ReadRaw(kProgramRoot, kBackupKeyPath, t.name);
+        if (!saved.present && std::wstring(t.name) != L"SackOpts" && std::wstring(t.name) != L"DefaultTTL")
+            absent += std::wstring(t.name) + L'\0';
+    }
+    WriteRaw(kProgramRoot, kProgramKeyPath, L"BackupAbsent", REG_MULTI_SZ, absent.c_str(),
+             static_cast<DWORD>((absent.size() + 1) * sizeof(wchar_t)));
+    recorder.boxes.clear();
+    recorder.answers = {IDOK, IDOK, IDNO};
+    RunRestore(*main, *progress);
+    ASSERT_EQ(recorder.boxes.size(), 3u);
+    EXPECT_EQ(recorder.boxes[1].text,
+              L"Zephrin's saved copy of these settings is missing, so they could not be put back:\r\n\r\n"
+              L"DefaultTTL\r\nSackOpts\r\n\r\n"
+              L"They keep their present values. Zephrin keeps the rest of its saved settings, so that nothing more is lost.");
+    EXPECT_EQ(recorder.boxes[1].style, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    EXPECT_EQ(recorder.boxes[2].style, 0x134u) << "the others are back: the restart question";
+    EXPECT_EQ(Prog(L"Restore"), std::optional<DWORD>(1)) << "the backup is not released";
+    EXPECT_EQ(Prog(L"BackupRecord"), std::optional<DWORD>(1));
+    EXPECT_TRUE(main->restoreButton()->Enabled());
+    EXPECT_EQ(System(kInternetSettingsKey, L"MaxConnectionsPerServer"), 10u) << "the rest was put back";
+    EXPECT_EQ(System(kTcpipParametersKey, L"DefaultTTL"), 64u) << "the tuned value stays";
+    EXPECT_EQ(System(kTcpipParametersKey, L"SackOpts"), 1u);
+    // Without any list of absent names nothing unsaved can be deleted: all but the three saved ones are named.
+    DeleteRegistryValue(kProgramRoot, kProgramKeyPath, L"BackupAbsent", false);
+    recorder.boxes.clear();
+    recorder.answers = {IDOK, IDOK, IDNO};
+    RunRestore(*main, *progress);
+    ASSERT_EQ(recorder.boxes.size(), 3u);
+    const std::wstring& named = recorder.boxes[1].text;
+    EXPECT_EQ(named.rfind(L"Zephrin's saved copy of these settings is missing", 0), 0u);
+    EXPECT_EQ(std::count(named.begin(), named.end(), L'\n'), 4 + 10) << "two paragraph breaks, eleven names";
+    EXPECT_EQ(System(kTcpipParametersKey, L"SackOpts"), 1u) << "nothing unlisted is deleted";
+    EXPECT_EQ(Prog(L"Restore"), std::optional<DWORD>(1));
+}
+
 // Interruptions at every stage of the registry work, then a full restore.
 TEST_F(TuningTest, NoInterruptionLosesTheOriginals) {
     SeedOriginals();
@@ -441,6 +596,45 @@ TEST_F(TuningEndToEnd, OptimizeThroughTheWindowAndAnswerNo) {
     ASSERT_NE(restore, nullptr);
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(restore) != FALSE; }, 10s));
     EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 10s));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
+}
+
+TEST_F(TuningEndToEnd, EnterOnTheWindowPressesOptimize) {
+    Program p;
+    HWND main = StartAndWait(p);
+    ASSERT_NE(main, nullptr);
+    SetForegroundWindow(main);
+    HWND go = FindChildByText(main, L"Button", L"&Optimize now");
+    ASSERT_NE(go, nullptr);
+    auto press = [](WORD key) {
+        INPUT in[2] = {};
+        in[0].type = INPUT_KEYBOARD;
+        in[0].ki.wVk = key;
+        in[1] = in[0];
+        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, in, sizeof(INPUT));
+    };
+    auto focused = [&] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info);
+        return info.hwndFocus;
+    };
+    // Away from the button itself, so that only the default-button rule can press it.
+    for (int i = 0; i < 4 && (focused() == nullptr || focused() == go); ++i) {
+        press(VK_TAB);
+        WaitUntil([&] { return focused() != nullptr && focused() != go; }, 2s);
+    }
+    ASSERT_NE(focused(), nullptr);
+    ASSERT_NE(focused(), go);
+    press(VK_RETURN);
+    const auto box = WaitForMessageBox(p.pid(), 60s);
+    ASSERT_TRUE(box.has_value()) << "Enter started the optimization";
+    EXPECT_EQ(box->text.substr(0, 20), L"The changes to the c");
+    EXPECT_EQ(Prog(L"Restore"), std::optional<DWORD>(1));
+    AnswerMessageBox(*box, IDNO);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 10s));
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
 }
@@ -623,6 +817,24 @@ TEST_F(RefusedWrites, OneSystemKeyRefusedNamesWhatWasNotChangedAndRestoresEveryt
     RunRestore(*main, *progress);
     EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
     EXPECT_FALSE(Prog(L"Restore").has_value());
+}
+
+TEST_F(RefusedWrites, EveryTunedWriteRefusedAsksNoRestart) {
+    SeedOriginals();
+    const Snapshot originals = TakeSnapshot();
+    Refuse(HKEY_CURRENT_USER, kInternetSettingsKey.path);
+    Refuse(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path);
+    Refuse(HKEY_LOCAL_MACHINE, kPschedPolicyKey.path);
+    Open(0, 1);
+    recorder.answers = {IDOK, IDYES};
+    RunOptimize(*main, *progress);
+    ASSERT_EQ(recorder.boxes.size(), 1u) << "the refusal only";
+    EXPECT_EQ(recorder.boxes[0].text.rfind(L"Windows did not allow these settings to be changed:\r\n\r\n"
+                                           L"MaxConnectionsPerServer\r\n", 0), 0u);
+    EXPECT_EQ(std::count(recorder.log.begin(), recorder.log.end(), L"restart"), 0);
+    EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+    EXPECT_EQ(Prog(L"Restore"), std::optional<DWORD>(1)) << "the backup is held";
+    EXPECT_TRUE(main->restoreButton()->Enabled());
 }
 
 TEST_F(RefusedWrites, RestoreThatCannotFinishKeepsTheBackupUntilItCan) {
