@@ -45,6 +45,20 @@ TEST(CaptionSplitter, QuotesCommasAndBlanks) {
     EXPECT_FALSE(SplitCaptionLine(L"   \t ").ok) << "blanks only yield no field";
 }
 
+TEST(CaptionSplitter, NulCountsAsAControlCharacter) {
+    using namespace std::string_literals;
+    // Each of these once kept the splitter at the same place for ever.
+    EXPECT_EQ(Fields(L"W,\0K, T"s), (V{L"W", L"K", L"T"}));
+    EXPECT_EQ(Fields(L"W, K\0, T"s), (V{L"W", L"K", L"T"}));
+    EXPECT_EQ(Fields(L"W K\0"s), (V{L"W", L"K"}));
+    EXPECT_EQ(Fields(L"\0\0W"s), (V{L"W"}));
+    EXPECT_EQ(Fields(L"W, K, \"a\0b\""s), (V{L"W", L"K", L"a\0b"s})) << "quoted: kept as it is";
+    EXPECT_FALSE(SplitCaptionLine(L"\0 \0"s).ok) << "only control characters: no field";
+    // A whole table with NULs in its rows ends, and the rows before the NUL still count.
+    const V lines = CutLines(DecodeCaptionTable("W, K, \"first\"\r\nW, \0K\0, \"second\"\r\n\0"s));
+    EXPECT_EQ(GetCaptionFromLines(lines, L"W", L"K"), L"second");
+}
+
 TEST(CaptionTables, LineEndsAndByteOrderMarks) {
     EXPECT_EQ(CutLines(L"a\r\nb\rc\nd"), (V{L"a", L"b", L"c", L"d"}));
     EXPECT_EQ(CutLines(L"a\r\n\r\nb"), (V{L"a", L"", L"b"}));

@@ -6,7 +6,9 @@
 namespace zephrin::ui {
 namespace {
 
-bool IsBlankOrControl(wchar_t c) { return c >= 1 && c <= 32; }
+// A NUL counts as a control character: a table may hold anything, and a
+// character that neither ends a field nor is skipped would never be passed.
+bool IsBlankOrControl(wchar_t c) { return c <= 32; }
 
 }  // namespace
 
