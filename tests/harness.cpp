@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
-#include <thread>
 
 #include "platform/program_key.h"
 #include "platform/shell.h"
@@ -245,6 +244,21 @@ HWND FindChildByText(HWND parent, const std::wstring& className, const std::wstr
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, std::chrono::milliseconds timeout) {
     HWND box = WaitForWindow(L"#32770", pid, timeout);
     if (!box) return std::nullopt;
+    return ReadMessageBox(box, timeout);
+}
+
+std::optional<MessageBoxInfo> WaitForOwnedMessageBox(HWND owner, std::chrono::milliseconds timeout) {
+    HWND box = nullptr;
+    WaitUntil([&] {
+        for (HWND w : TopWindowsOf(0))
+            if (GetWindow(w, GW_OWNER) == owner && ClassOf(w) == L"#32770" && IsWindowVisible(w)) box = w;
+        return box != nullptr;
+    }, timeout);
+    if (!box) return std::nullopt;
+    return ReadMessageBox(box, timeout);
+}
+
+MessageBoxInfo ReadMessageBox(HWND box, std::chrono::milliseconds timeout) {
     // The box exists before its text and buttons are set up; read it once it shows them.
     WaitUntil([&] {
         HWND text = GetDlgItem(box, 0xFFFF);

@@ -96,6 +96,9 @@ struct MessageBoxInfo {
     HWND owner = nullptr;
 };
 std::optional<MessageBoxInfo> WaitForMessageBox(DWORD pid, std::chrono::milliseconds timeout);
+// A box that another window owns, in any process (a setup program's, whose process is not ours to know).
+std::optional<MessageBoxInfo> WaitForOwnedMessageBox(HWND owner, std::chrono::milliseconds timeout);
+MessageBoxInfo ReadMessageBox(HWND box, std::chrono::milliseconds timeout);
 void AnswerMessageBox(const MessageBoxInfo& box, int buttonId);
 
 // Makes Wine pose as a Windows version for one program file name.

@@ -147,6 +147,66 @@ TEST_F(SetupTest, UninstallPutsTheOriginalNetworkSettingsBack) {
     EXPECT_FALSE(KeyExists(kProgramRoot, kProgramKeyPath));
 }
 
+TEST_F(SetupTest, UninstallWithZephrinOpenAsksToCloseItAndRetries) {
+    SeedOriginals();
+    const Snapshot originals = TakeSnapshot();
+    Install(L"");
+    Program running(L"", InstallFolder() + L"Zephrin.exe");
+    HWND main = OptimizeWith(running);
+    ASSERT_NE(main, nullptr);
+
+    // Not silent: the uninstaller hands over to a copy of itself, whose window we find by its title.
+    Program uninstall(L"", InstallFolder() + L"Uninstall.exe");
+    HWND wizard = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (HWND w : TopWindowsOf(0))
+            if (WindowText(w).rfind(L"Zephrin Uninstall", 0) == 0 && IsWindowVisible(w)) wizard = w;
+        return wizard != nullptr;
+    }, 60s));
+    PostMessageW(GetDlgItem(wizard, IDOK), BM_CLICK, 0, 0);  // "Uninstall" on the confirmation page
+    auto answer = [&](const MessageBoxInfo& box, int id) {
+        AnswerMessageBox(box, id);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box.window); }, 10s));
+    };
+    auto box = WaitForOwnedMessageBox(wizard, 30s);
+    ASSERT_TRUE(box.has_value());
+    ASSERT_EQ(box->text.rfind(L"Zephrin changed this computer's internet settings", 0), 0u) << Narrow(box->text);
+    answer(*box, IDYES);
+
+    box = WaitForOwnedMessageBox(wizard, 30s);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text, L"Zephrin is open, so the original internet settings cannot be put back now.\r\n\r\n"
+                         L"Close Zephrin, then click Retry. Click Cancel to remove Zephrin anyway: the original "
+                         L"settings stay saved on this computer, and installing Zephrin again lets you restore them.");
+    RECT shown{};
+    GetWindowRect(box->window, &shown);
+    WaitUntilPainted(box->window, 5s);
+    SaveScreenPng(shown, L"uninstall-close-zephrin-english.png");
+    std::vector<int> ids;
+    for (const auto& b : box->buttons) ids.push_back(b.first);
+    EXPECT_EQ(ids, (std::vector<int>{IDCANCEL, IDRETRY}));
+    // Retry while Zephrin is still open asks again, and changes nothing.
+    answer(*box, IDRETRY);
+    box = WaitForOwnedMessageBox(wizard, 30s);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text.rfind(L"Zephrin is open", 0), 0u);
+    EXPECT_FALSE(TakeSnapshot() == originals);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_EQ(running.WaitExit(20s), std::optional<DWORD>(0));
+    answer(*box, IDRETRY);
+
+    // Done: the wizard's last page waits for Close.
+    ASSERT_TRUE(WaitUntil([&] { return WindowText(GetDlgItem(wizard, IDOK)) == L"&Close"; }, 60s));
+    HWND close = GetDlgItem(wizard, IDOK);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(close) != FALSE; }, 30s));
+    PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(close));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(wizard); }, 30s));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(Exists(InstallFolder()));
+    EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+    EXPECT_FALSE(KeyExists(kProgramRoot, kProgramKeyPath)) << "everything was put back, so the key goes";
+}
+
 // ---- Zephrin.exe /restore ----------------------------------------------------------
 
 namespace {
