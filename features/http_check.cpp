@@ -80,7 +80,7 @@ private:
         request_.method(http::verb::get);
         request_.target(kUpdateTarget);
         request_.version(11);
-        request_.set(http::field::host, port_ == 80 ? host_ : host_ + ":" + std::to_string(port_));
+        request_.set(http::field::host, HttpHostField(host_, port_));
         request_.set(http::field::accept, "text/html, */*");
         request_.set(http::field::accept_encoding, "identity");
         request_.set(http::field::user_agent, kUpdateUserAgent);
@@ -116,6 +116,10 @@ private:
 };
 
 }  // namespace
+
+std::string HttpHostField(const std::string& host, unsigned short port) {
+    return port == 80 ? host : host + ":" + std::to_string(port);
+}
 
 std::optional<std::wstring> DecodeWithCodePage(const std::string& charset, const std::string& bytes) {
     const auto codePage = CodePageFor(charset);

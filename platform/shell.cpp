@@ -98,7 +98,7 @@ std::wstring HelpLibraryPath() { return SystemFilePath(kHelpLibrary); }
 HMODULE HelpViewer::Library() {
     if (!tried_) {
         tried_ = true;
-        library_.reset(LoadSystemLibrary(kHelpLibrary));
+        if (!path_.empty()) library_.reset(LoadLibraryExW(path_.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
         if (library_) {
             auto a = GetProcAddress(library_.get(), "HtmlHelpA");
             auto w = GetProcAddress(library_.get(), "HtmlHelpW");

@@ -41,6 +41,13 @@ TEST(UpdateRequest, ExactlyTheRequestLineAndFourHeaders) {
               "\r\n");
 }
 
+TEST(UpdateRequest, HostCarriesThePortOnlyWhenItIsNot80) {
+    // The shipped build asks port 80; the loopback case above covers the other form on the wire.
+    EXPECT_EQ(HttpHostField("update.zephrin.example", 80), "update.zephrin.example");
+    EXPECT_EQ(HttpHostField("update.zephrin.example", 8080), "update.zephrin.example:8080");
+    EXPECT_EQ(HttpHostField("127.0.0.1", 443), "127.0.0.1:443");
+}
+
 // The marker rules themselves are checked on text; here only that a body reaches them.
 TEST(UpdateReply, MarkersInTheBody) {
     EXPECT_EQ(AskWith(Ok("  \r\n ORVANE|1 \r\n\t")), 1);

@@ -42,6 +42,19 @@ TEST(Shell, HelpLibraryComesFromTheSystemFolderOnce) {
     EXPECT_EQ(_wcsicmp(loaded, HelpLibraryPath().c_str()), 0) << Narrow(loaded);
 }
 
+TEST(Shell, HelpLibraryWithoutTheViewerFunctionShowsNothingAndGoesOn) {
+    // A system library that lacks HtmlHelpW, and one that is not there at all.
+    for (const std::wstring& library : {SystemFilePath(L"version.dll"), SystemFilePath(L"no-such-help.ocx")}) {
+        SCOPED_TRACE(Narrow(library));
+        HelpViewer viewer(library);
+        EXPECT_EQ(viewer.Library(), nullptr);
+        const size_t windowsBefore = TopWindowsOf(GetCurrentProcessId()).size();
+        viewer.ShowTopic(L"Zephrin.chm", L"/html/main.htm");
+        EXPECT_EQ(TopWindowsOf(GetCurrentProcessId()).size(), windowsBefore) << "no viewer, no box";
+        EXPECT_EQ(viewer.Library(), nullptr) << "asked once, not again";
+    }
+}
+
 TEST(Sound, TheSoundServiceIsLoadedFromTheSystemFolderAtTheFirstClick) {
     PlayClickSound();
     HMODULE winmm = GetModuleHandleW(L"winmm.dll");

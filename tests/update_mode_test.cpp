@@ -3,6 +3,7 @@
 #include "harness.h"
 #include "loopback_server.h"
 #include "platform/program_key.h"
+#include "system_values.h"
 
 using namespace zephrin;
 using namespace zephrin::test;
@@ -70,6 +71,44 @@ TEST_F(UpdateModeTest, UpdateClosesTheRunningCopyThenAsks) {
     // A launch would have made the updater's process before the check ended.
     EXPECT_FALSE(UpdaterStarted() || ProcessRunning(L"ZephrinUpdate.exe")) << "No starts nothing";
     ASSERT_EQ(server.requests().size(), 1u);
+}
+
+TEST_F(UpdateModeTest, UpdateClosesTheRunningCopyInTheMiddleOfAnything) {
+    LoopbackServer server(LoopbackServer::Reply(Reply("ORVANE|1")), kUpdatePort);
+    ClearSystemValues();
+    SeedOriginals();
+    const Snapshot originals = TakeSnapshot();
+    // The About window shown modally, then an optimization in its paced steps.
+    for (const bool optimizing : {false, true}) {
+        SCOPED_TRACE(optimizing ? "optimizing" : "About window");
+        SetEnvironmentVariableW(L"ZEPHRIN_PACING_PAUSE_MS", L"150");
+        Program running(L"", program());
+        SetEnvironmentVariableW(L"ZEPHRIN_PACING_PAUSE_MS", nullptr);
+        HWND main = WaitForWindow(L"TZPMainForm", running.pid(), 30s);
+        ASSERT_NE(main, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
+        const wchar_t* busyClass = optimizing ? L"TZPSettingsForm" : L"TZPAboutForm";
+        if (optimizing) {
+            PostMessageW(FindChildByText(main, L"Button", L"&Optimize now"), BM_CLICK, 0, 0);
+        } else {
+            PostMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 255));  // "About Zephrin"
+            PostMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(20, 255));
+        }
+        HWND busy = WaitForWindow(busyClass, running.pid(), 10s);
+        ASSERT_TRUE(WaitUntil([&] { return busy && IsWindowVisible(busy); }, 10s));
+        ASSERT_FALSE(IsWindowEnabled(main)) << "the main window waits for the other one";
+
+        Program check(L"/checkupdate", program());
+        const auto box = WaitForMessageBox(check.pid(), 30s);
+        ASSERT_TRUE(box.has_value());
+        EXPECT_EQ(running.WaitExit(10s), std::optional<DWORD>(0)) << "closed before the question";
+        AnswerMessageBox(*box, IDNO);
+        EXPECT_EQ(check.WaitExit(20s), std::optional<DWORD>(0));
+    }
+    EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+    for (const wchar_t* name : {L"Restore", L"BackupRecord", L"BackupAbsent", L"MaxConnectionsPerServer"})
+        EXPECT_FALSE(ReadRaw(kProgramRoot, kProgramKeyPath, name).present) << Narrow(name) << ": no backup claimed";
+    ClearSystemValues();
 }
 
 TEST_F(UpdateModeTest, YesStartsTheUpdaterFromTheProgramFolder) {

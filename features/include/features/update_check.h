@@ -22,6 +22,9 @@ inline const char kUpdateUserAgent[] = "Mozilla/4.0 (compatible; ORVANE)";
 // A stalled server gives up after this long, for connecting and for the exchange.
 inline constexpr std::chrono::seconds kUpdateTimeout{30};
 
+// The request's Host field: the port only where it is not HTTP's own.
+std::string HttpHostField(const std::string& host, unsigned short port);
+
 // The whole request against host:port: the reply's marker, or -1 on every failure.
 // One `timeout` covers resolving and connecting, another the whole exchange.
 int CheckForUpdateWith(const std::string& host, unsigned short port, std::chrono::seconds timeout,

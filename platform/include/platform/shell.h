@@ -30,12 +30,15 @@ std::wstring HelpLibraryPath();
 // The help viewer's library, loaded on the first request and kept until the viewer goes.
 class HelpViewer {
 public:
+    // `library`: the help viewer's full path; tests name others.
+    explicit HelpViewer(std::wstring library = HelpLibraryPath()) : path_(std::move(library)) {}
     // Null when the library is missing or unusable.
     HMODULE Library();
     void ShowTopic(const std::wstring& helpFile, const std::wstring& topic);
 
 private:
     using HtmlHelpWFn = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
+    std::wstring path_;
     bool tried_ = false;
     UniqueModule library_;
     HtmlHelpWFn htmlHelpW_ = nullptr;  // inside library_
