@@ -60,15 +60,17 @@ UpdaterWindow::UpdaterWindow(UpdaterConfig config)
 
 UpdaterWindow::~UpdaterWindow() {
     cancel_.Cancel();
-    if (worker_.joinable()) worker_.join();
+    worker_.Join();
 }
 
 bool UpdaterWindow::Start() {
     Create();
     // Without its window nobody would hear from the worker, nor end the loop.
     if (!Handle()) return false;
+    worker_ = Thread([this] { Work(); });
+    // Nor would anyone hear from a worker that never started.
+    if (!worker_.Joinable()) return false;
     Show();
-    worker_ = std::thread([this] { Work(); });
     return true;
 }
 
@@ -80,7 +82,7 @@ void UpdaterWindow::Work() {
     std::optional<Release> wanted;
     if (release) wanted = *release;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        Locked lock(mutex_);
         check_ = std::move(check);
     }
     PostMessageW(Handle(), kReleaseChecked, 0, 0);
@@ -94,7 +96,7 @@ void UpdaterWindow::Work() {
         },
         cancel_);
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        Locked lock(mutex_);
         download_ = std::move(download);
     }
     PostMessageW(Handle(), kSetupDownloaded, 0, 0);
@@ -125,7 +127,7 @@ LRESULT UpdaterWindow::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 void UpdaterWindow::ReleaseChecked() {
     std::optional<ReleaseCheck> check;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        Locked lock(mutex_);
         check.swap(check_);
     }
     if (finished_ || !check) return;
@@ -144,7 +146,7 @@ void UpdaterWindow::ReleaseChecked() {
 void UpdaterWindow::SetupDownloaded() {
     std::optional<SetupDownload> download;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
+        Locked lock(mutex_);
         download.swap(download_);
     }
     if (finished_ || !download) return;
@@ -209,8 +211,8 @@ void UpdaterWindow::Cancel() {
     if (finished_ || installing_) return;
     cancel_.Cancel();
     // The worker stops at its next step; what it downloaded goes with it.
-    if (worker_.joinable()) worker_.join();
-    std::lock_guard<std::mutex> lock(mutex_);
+    worker_.Join();
+    Locked lock(mutex_);
     check_.reset();
     download_.reset();
     Finish(UpdaterEnd::Cancelled);
@@ -220,7 +222,7 @@ void UpdaterWindow::Finish(UpdaterEnd end) {
     if (finished_) return;
     finished_ = true;
     end_ = end;
-    if (worker_.joinable()) worker_.join();
+    worker_.Join();
     PostMessageW(Handle(), WM_CLOSE, 0, 0);
 }
 

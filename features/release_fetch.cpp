@@ -13,6 +13,7 @@
 #include <array>
 
 #include "endpoints.h"
+#include "features/update_check.h"
 #include "platform/identity.h"
 
 namespace zephrin {
@@ -25,7 +26,7 @@ using Clock = std::chrono::steady_clock;
 
 void FetchCancel::Cancel() {
     cancelled_ = true;
-    std::lock_guard<std::mutex> lock(mutex_);
+    Locked lock(mutex_);
     if (running_) running_->stop();
 }
 
@@ -33,11 +34,11 @@ class FetchRun {
 public:
     FetchRun(const FetchLimits& limits, const FetchSink& sink, FetchCancel& cancel)
         : limits_(limits), sink_(sink), cancel_(cancel), stream_(ioc_) {
-        std::lock_guard<std::mutex> lock(cancel_.mutex_);
+        Locked lock(cancel_.mutex_);
         cancel_.running_ = &ioc_;
     }
     ~FetchRun() {
-        std::lock_guard<std::mutex> lock(cancel_.mutex_);
+        Locked lock(cancel_.mutex_);
         cancel_.running_ = nullptr;
     }
     FetchRun(const FetchRun&) = delete;
@@ -51,7 +52,7 @@ public:
         if (ec) return ec == beast::error::timeout ? FetchResult::Stalled : FetchResult::Unreachable;
 
         http::request<http::empty_body> request{http::verb::get, target.path, 11};
-        request.set(http::field::host, target.port == 80 ? target.host : target.host + ":" + std::to_string(target.port));
+        request.set(http::field::host, HttpHostField(target.host, target.port));
         request.set(http::field::user_agent, std::string("ZephrinUpdate/") + kProductVersionAscii);
         request.set(http::field::accept, "*/*");
         request.set(http::field::accept_encoding, "identity");

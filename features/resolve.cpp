@@ -5,10 +5,10 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 
-#include <condition_variable>
+#include <algorithm>
 #include <memory>
-#include <mutex>
-#include <thread>
+
+#include "platform/threads.h"
 
 namespace zephrin {
 
@@ -26,32 +26,32 @@ std::optional<std::vector<std::string>> ResolveBefore(const Resolver& resolve, c
                                                       std::chrono::steady_clock::time_point deadline,
                                                       const std::atomic<bool>* cancelled) {
     struct Pending {
-        std::mutex mutex;
-        std::condition_variable done;
-        bool finished = false;
-        std::vector<std::string> addresses;
+        Mutex mutex;
+        Event done;
+        std::vector<std::string> addresses;  // set before `done`
     };
     auto pending = std::make_shared<Pending>();
-    std::thread([pending, resolve, host, service] {
+    Thread([pending, resolve, host, service] {
         std::vector<std::string> addresses;
         try {
             addresses = resolve(host, service);
         } catch (...) {
             // no addresses
         }
-        std::lock_guard<std::mutex> lock(pending->mutex);
+        Locked lock(pending->mutex);
         pending->addresses = std::move(addresses);
-        pending->finished = true;
-        pending->done.notify_all();
-    }).detach();
-    std::unique_lock<std::mutex> lock(pending->mutex);
+        pending->done.Set();
+    }).Detach();
     // Short waits, so that a cancel is seen soon.
-    while (!pending->finished) {
+    for (;;) {
         if (cancelled && cancelled->load()) return std::nullopt;
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) return std::nullopt;
-        pending->done.wait_until(lock, std::min(deadline, now + std::chrono::milliseconds(50)));
+        const auto wait = std::min<std::chrono::steady_clock::duration>(deadline - now, std::chrono::milliseconds(50));
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(wait).count();
+        if (pending->done.Wait(static_cast<DWORD>(std::max<long long>(ms, 1)))) break;
     }
+    Locked lock(pending->mutex);
     return pending->addresses;
 }
 

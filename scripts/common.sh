@@ -13,6 +13,13 @@ export LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8
 configure_and_build() {  # build-dir [cmake args...]
   local dir=$1
   shift
+  # A folder configured for another compiler (the thread model changed) is configured anew.
+  local compiler
+  compiler=$(sed -n 's/^set(CMAKE_CXX_COMPILER \(.*\))$/\1/p' "$ROOT/cmake/mingw-i686.cmake")
+  if [ -f "$dir/CMakeCache.txt" ] &&
+    ! grep -qs "set(CMAKE_CXX_COMPILER \".*/$compiler\")" "$dir"/CMakeFiles/*/CMakeCXXCompiler.cmake; then
+    rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+  fi
   cmake -S "$ROOT" -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" "$@" >"$dir.configure.log" 2>&1 ||
     { cat "$dir.configure.log"; return 1; }
   cmake --build "$dir" -j2 2>&1 | grep -vE '^\[ *[0-9]+%\]|^(Scanning|Consolidate)' || true

@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <objbase.h>
+#include <shlwapi.h>
 #include <tlhelp32.h>
 #include <wincodec.h>
 
@@ -31,8 +32,7 @@ static std::wstring Rel(const std::wstring& path) {
 void DeleteKeyTree(HKEY root, const std::wstring& path) {
     std::wstring p = Rel(path);
     while (!p.empty() && p.back() == L'\\') p.pop_back();
-    RegDeleteTreeW(root, p.c_str());
-    RegDeleteKeyW(root, p.c_str());
+    SHDeleteKeyW(root, p.c_str());
 }
 
 void ResetProgramKey() { DeleteKeyTree(HKEY_LOCAL_MACHINE, kProgramKeyPath); }

@@ -17,18 +17,18 @@ LoopbackServer::LoopbackServer(Script script, unsigned short port) : script_(std
     int len = sizeof addr;
     getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
     port_ = ntohs(addr.sin_port);
-    thread_ = std::thread([this] { Serve(); });
+    thread_ = Thread([this] { Serve(); });
 }
 
 LoopbackServer::~LoopbackServer() {
     stopping_ = true;
     closesocket(listener_);
-    if (thread_.joinable()) thread_.join();
+    thread_.Join();
     WSACleanup();
 }
 
 std::vector<std::string> LoopbackServer::requests() const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    Locked lock(mutex_);
     return requests_;
 }
 
@@ -45,7 +45,7 @@ void LoopbackServer::Serve() {
             request.append(buf, static_cast<size_t>(n));
         }
         {
-            std::lock_guard<std::mutex> lock(mutex_);
+            Locked lock(mutex_);
             requests_.push_back(request);
         }
         script_(client, request);

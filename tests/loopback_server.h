@@ -6,10 +6,10 @@
 
 #include <atomic>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "platform/threads.h"
 
 namespace zephrin::test {
 
@@ -34,10 +34,10 @@ private:
     SOCKET listener_ = INVALID_SOCKET;
     unsigned short port_ = 0;
     Script script_;
-    std::thread thread_;
+    Thread thread_;
     std::atomic<bool> stopping_{false};
     std::atomic<int> connections_{0};
-    mutable std::mutex mutex_;
+    mutable Mutex mutex_;
     std::vector<std::string> requests_;
 };
 

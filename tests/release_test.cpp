@@ -5,6 +5,7 @@
 
 #include "features/release_update.h"
 #include "harness.h"
+#include "platform/threads.h"
 #include "loopback_server.h"
 #include "platform/crypto.h"
 
@@ -58,6 +59,18 @@ TEST(ReleaseSignature, TheSystemChecksEveryByteAgainstTheKey) {
     // A key the updater cannot even read checks nothing, and is never taken for a pass.
     EXPECT_EQ(VerifyRsaSha256("-----BEGIN PUBLIC KEY-----\nAAAA\n-----END PUBLIC KEY-----\n", data, split->signature),
               SignatureCheck::Unavailable);
+    // The key's encoding is read by our own code: line ends of either kind, and nothing that runs past its end.
+    std::string crlf;
+    for (char c : key) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(VerifyRsaSha256(crlf, data, split->signature), SignatureCheck::Valid);
+    const size_t cut = key.find("-----END");
+    ASSERT_NE(cut, std::string::npos);
+    EXPECT_EQ(VerifyRsaSha256(key.substr(0, cut - 40) + "\n" + key.substr(cut), data, split->signature),
+              SignatureCheck::Unavailable) << "a modulus cut short";
+    for (const char* body : {"MIL//zA=", "MA==", "MAMGAQA=", "A*AA"})
+        EXPECT_EQ(VerifyRsaSha256(std::string("-----BEGIN PUBLIC KEY-----\n") + body + "\n-----END PUBLIC KEY-----\n",
+                                  data, split->signature),
+                  SignatureCheck::Unavailable) << body;
 }
 
 TEST(ReleaseSignature, Sha256GivesTheStandardDigestsWholeOrInPieces) {
@@ -188,7 +201,7 @@ TEST_F(ReleaseDownload, StallsAndAbsentServersEndInTimeAndLeaveNoFile) {
 TEST_F(ReleaseDownload, ACancelStopsTheDownloadAndRemovesTheFile) {
     LoopbackServer endless(LoopbackServer::Stall());
     FetchCancel cancel;
-    std::thread canceller([&] {
+    Thread canceller([&] {
         // Once the request has come, the download is under way.
         WaitUntil([&] { return !endless.requests().empty(); }, 5s);
         cancel.Cancel();
@@ -198,7 +211,7 @@ TEST_F(ReleaseDownload, ACancelStopsTheDownloadAndRemovesTheFile) {
     ReleaseSource source = At(endless.port());
     source.deadline = 60s;  // past the test's own limit: only the cancel can end it
     const auto got = DownloadSetup(source, release, folder_, nullptr, cancel);
-    canceller.join();
+    canceller.Join();
     ASSERT_TRUE(std::holds_alternative<UpdateFailure>(got));
     EXPECT_EQ(std::get<UpdateFailure>(got), UpdateFailure::Cancelled);
     EXPECT_EQ(Leftovers(), std::vector<std::wstring>{});

@@ -332,9 +332,11 @@ void Button::Realize() {
     DWORD style = WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
     if (startsDisabled) style |= WS_DISABLED;
     if (HWND b = CreateChild(L"BUTTON", style)) {
+        // Version 6 of the common controls on Vista and later only; the headers
+        // name the message only to programs built for those systems.
+        constexpr UINT kSetShield = 0x160C;  // BCM_SETSHIELD
         OSVERSIONINFOW vi{sizeof vi};
-        if (shield && GetVersionExW(&vi) && vi.dwMajorVersion >= 6)
-            SendMessageW(b, BCM_SETSHIELD, 0, TRUE);
+        if (shield && GetVersionExW(&vi) && vi.dwMajorVersion >= 6) SendMessageW(b, kSetShield, 0, TRUE);
     }
 }
 

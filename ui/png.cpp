@@ -1,48 +1,69 @@
 #include "ui/png.h"
 
-#include <objbase.h>
-#include <wincodec.h>
-
 #include <algorithm>
 #include <cstring>
+
+// The decoder and the resampler are compiled into this file alone. Only PNG,
+// from memory: the pictures are the program's own resources. No thread-local
+// state (it would need the runtime's emulated TLS) and no SIMD paths (those are for JPEG).
+#define STBI_ONLY_PNG
+#define STBI_NO_STDIO
+#define STBI_NO_LINEAR
+#define STBI_NO_HDR
+#define STBI_NO_SIMD
+#define STBI_NO_THREAD_LOCALS
+#define STBI_NO_FAILURE_STRINGS
+#define STBI_MAX_DIMENSIONS 4096
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
+#define STBIR_DEFAULT_FILTER_UPSAMPLE STBIR_FILTER_TRIANGLE
+#define STB_IMAGE_RESIZE_STATIC
+#define STB_IMAGE_RESIZE_IMPLEMENTATION
+#include <stb/stb_image_resize.h>
 
 namespace zephrin::ui {
 namespace {
 
-template <typename T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() { if (p_) p_->Release(); }
-    T** put() { return &p_; }
-    T* operator->() const { return p_; }
-    T* get() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-
-private:
-    T* p_ = nullptr;
-};
-
-// COM for WIC on this thread; balanced, so nothing is held once the pictures are made.
-class ComScope {
-public:
-    explicit ComScope(DWORD model) : ok_(SUCCEEDED(CoInitializeEx(nullptr, model))) {}
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-    ~ComScope() { if (ok_) CoUninitialize(); }
-
-private:
-    bool ok_;
+struct StbPixels {
+    explicit StbPixels(stbi_uc* p) : data(p) {}
+    StbPixels(const StbPixels&) = delete;
+    StbPixels& operator=(const StbPixels&) = delete;
+    ~StbPixels() { stbi_image_free(data); }
+    stbi_uc* data;
 };
 
 }  // namespace
 
+std::vector<uint8_t> DecodePngPixels(const void* bytes, size_t size, int width, int height) {
+    std::vector<uint8_t> out;
+    if (width <= 0 || height <= 0 || size == 0 || size > 0x7FFFFFFF) return out;
+    int w = 0, h = 0, channels = 0;
+    StbPixels rgba(stbi_load_from_memory(static_cast<const stbi_uc*>(bytes), static_cast<int>(size), &w, &h,
+                                         &channels, 4));
+    if (!rgba.data) return out;
+    // Premultiplied BGRA, as AlphaBlend takes it, rounded to the nearest level.
+    const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
+    std::vector<uint8_t> pixels(count * 4);
+    for (size_t i = 0; i < count; ++i) {
+        const unsigned r = rgba.data[i * 4], g = rgba.data[i * 4 + 1], b = rgba.data[i * 4 + 2], a = rgba.data[i * 4 + 3];
+        pixels[i * 4] = static_cast<uint8_t>((b * a + 127) / 255);
+        pixels[i * 4 + 1] = static_cast<uint8_t>((g * a + 127) / 255);
+        pixels[i * 4 + 2] = static_cast<uint8_t>((r * a + 127) / 255);
+        pixels[i * 4 + 3] = static_cast<uint8_t>(a);
+    }
+    if (w == width && h == height) return pixels;
+    out.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    if (!stbir_resize_uint8_generic(pixels.data(), w, h, w * 4, out.data(), width, height, width * 4, 4, 3,
+                                    STBIR_FLAG_ALPHA_PREMULTIPLIED, STBIR_EDGE_CLAMP, STBIR_FILTER_DEFAULT,
+                                    STBIR_COLORSPACE_LINEAR, nullptr))
+        out.clear();
+    return out;
+}
+
 namespace {
 
-// One picture through a factory the caller holds.
-Bitmap Decode(IWICImagingFactory* factory, HMODULE module, const std::wstring& name, int width, int height) {
+Bitmap Decode(HMODULE module, const std::wstring& name, int width, int height) {
     Bitmap result;
     if (width <= 0 || height <= 0) return result;
     HRSRC res = FindResourceW(module, name.c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
@@ -51,71 +72,33 @@ Bitmap Decode(IWICImagingFactory* factory, HMODULE module, const std::wstring& n
     const void* bytes = loaded ? LockResource(loaded) : nullptr;
     const DWORD size = SizeofResource(module, res);
     if (!bytes || size == 0) return result;
-
-    ComPtr<IWICStream> stream;
-    if (FAILED(factory->CreateStream(stream.put())) ||
-        FAILED(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(bytes)), size)))
-        return result;
-    ComPtr<IWICBitmapDecoder> decoder;
-    if (FAILED(factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnDemand,
-                                                decoder.put())))
-        return result;
-    ComPtr<IWICBitmapFrameDecode> frame;
-    if (FAILED(decoder->GetFrame(0, frame.put()))) return result;
-    ComPtr<IWICFormatConverter> converter;
-    if (FAILED(factory->CreateFormatConverter(converter.put())) ||
-        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppPBGRA,
-                                     WICBitmapDitherTypeNone, nullptr, 0,
-                                     WICBitmapPaletteTypeCustom)))
-        return result;
-    ComPtr<IWICBitmapScaler> scaler;
-    UINT srcW = 0, srcH = 0;
-    converter->GetSize(&srcW, &srcH);
-    IWICBitmapSource* source = converter.get();
-    if (static_cast<int>(srcW) != width || static_cast<int>(srcH) != height) {
-        if (FAILED(factory->CreateBitmapScaler(scaler.put())) ||
-            FAILED(scaler->Initialize(converter.get(), width, height, WICBitmapInterpolationModeFant)))
-            return result;
-        source = scaler.get();
-    }
+    const std::vector<uint8_t> pixels = DecodePngPixels(bytes, size, width, height);
+    if (pixels.empty()) return result;
 
     BITMAPINFO bmi{};
     bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
     bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;  // top-down, as WIC writes rows
+    bmi.bmiHeader.biHeight = -height;  // top-down, as the rows come
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
     bmi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     UniqueBitmap dib(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dib || !bits) return result;
-    const UINT stride = static_cast<UINT>(width) * 4;
-    if (FAILED(source->CopyPixels(nullptr, stride, stride * static_cast<UINT>(height),
-                                  static_cast<BYTE*>(bits))))
-        return result;
+    std::memcpy(bits, pixels.data(), pixels.size());
     // Drawn often and large: a picture without transparency is copied, which is much cheaper than blending.
-    const BYTE* pixel = static_cast<const BYTE*>(bits);
-    const size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
     result.opaque = true;
-    for (size_t i = 0; i < count && result.opaque; ++i) result.opaque = pixel[i * 4 + 3] == 255;
+    for (size_t i = 3; i < pixels.size() && result.opaque; i += 4) result.opaque = pixels[i] == 255;
     result.handle = std::move(dib);
     result.width = width;
     result.height = height;
     return result;
 }
 
-bool MakeFactory(ComPtr<IWICImagingFactory>& factory) {
-    return SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                      IID_IWICImagingFactory, reinterpret_cast<void**>(factory.put())));
-}
-
 }  // namespace
 
 Bitmap LoadPngResource(HMODULE module, const std::wstring& name, int width, int height) {
-    ComScope com(COINIT_APARTMENTTHREADED);
-    ComPtr<IWICImagingFactory> factory;
-    if (!MakeFactory(factory)) return Bitmap();
-    return Decode(factory.get(), module, name, width, height);
+    return Decode(module, name, width, height);
 }
 
 void DrawBitmap(HDC dc, const Bitmap& bitmap, int x, int y) {
@@ -132,28 +115,29 @@ void DrawBitmap(HDC dc, const Bitmap& bitmap, int x, int y) {
                blend);
 }
 
-PicturePrefetch::~PicturePrefetch() {
-    if (worker_.joinable()) worker_.join();
-}
+PicturePrefetch::~PicturePrefetch() { worker_.Join(); }
 
 void PicturePrefetch::Start(HMODULE module, std::vector<PictureRequest> requests) {
     if (requests.empty()) return;
-    std::unique_lock<std::mutex> lock(mutex_);
+    Locked lock(mutex_);
     module_ = module;
-    for (auto& r : requests) slots_.push_back(Slot{std::move(r)});
+    for (auto& r : requests) slots_.emplace_back(std::move(r));
     if (running_) return;  // the running worker takes the new ones too
     running_ = true;
-    lock.unlock();
-    if (worker_.joinable()) worker_.join();
-    worker_ = std::thread([this] { Work(); });
+    lock.Unlock();
+    worker_.Join();
+    worker_ = Thread([this] { Work(); });
+    if (worker_.Joinable()) return;
+    // No thread: the pictures are decoded where they are taken.
+    lock.Relock();
+    running_ = false;
+    for (Slot& s : slots_)
+        if (!s.started) s.done.Set();
 }
 
 void PicturePrefetch::Work() {
-    ComScope com(COINIT_MULTITHREADED);
-    ComPtr<IWICImagingFactory> factory;
-    const bool haveFactory = MakeFactory(factory);
     for (;;) {
-        std::unique_lock<std::mutex> lock(mutex_);
+        Locked lock(mutex_);
         auto next = std::find_if(slots_.begin(), slots_.end(), [](const Slot& s) { return !s.started; });
         if (next == slots_.end()) {
             running_ = false;
@@ -162,30 +146,32 @@ void PicturePrefetch::Work() {
         next->started = true;
         const PictureRequest request = next->request;
         const HMODULE module = module_;
-        lock.unlock();
-        Bitmap bitmap = haveFactory ? Decode(factory.get(), module, request.name, request.width, request.height)
-                                    : Bitmap();
-        lock.lock();
+        lock.Unlock();
+        Bitmap bitmap = Decode(module, request.name, request.width, request.height);
+        lock.Relock();
         // A list keeps its elements in place while others come and go.
         next->bitmap = std::move(bitmap);
-        next->done = true;
-        ready_.notify_all();
+        next->done.Set();
     }
 }
 
 Bitmap PicturePrefetch::Take(HMODULE module, const std::wstring& name, int width, int height) {
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        auto it = std::find_if(slots_.begin(), slots_.end(), [&](const Slot& s) {
-            return s.request.name == name && s.request.width == width && s.request.height == height;
-        });
-        if (it != slots_.end()) {
-            ready_.wait(lock, [&] { return it->done; });
-            Bitmap bitmap = std::move(it->bitmap);
-            slots_.erase(it);
-            // A picture the worker could not make is tried once more here, where any failure shows as before.
-            if (bitmap.handle) return bitmap;
-        }
+    Locked lock(mutex_);
+    auto it = std::find_if(slots_.begin(), slots_.end(), [&](const Slot& s) {
+        return s.request.name == name && s.request.width == width && s.request.height == height;
+    });
+    if (it != slots_.end()) {
+        // The worker sets the slot's event under the lock; wait for it outside.
+        lock.Unlock();
+        it->done.Wait(INFINITE);
+        lock.Relock();
+        Bitmap bitmap = std::move(it->bitmap);
+        slots_.erase(it);
+        lock.Unlock();
+        // A picture the worker could not make is tried once more here, where any failure shows as before.
+        if (bitmap.handle) return bitmap;
+    } else {
+        lock.Unlock();
     }
     return LoadPngResource(module, name, width, height);
 }

@@ -3,13 +3,12 @@
 // The network work runs on a thread of its own; the window only hears how
 // far it got, and every decision the user sees is made here.
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <variant>
 
 #include "features/release_update.h"
 #include "ui/toolkit.h"
+#include "platform/threads.h"
 
 namespace zephrin {
 
@@ -53,8 +52,8 @@ private:
     ui::ProgressBar* progress_ = nullptr;
     ui::Button* cancelButton_ = nullptr;
     FetchCancel cancel_;
-    std::thread worker_;
-    std::mutex mutex_;  // guards what the worker hands over
+    Thread worker_;
+    Mutex mutex_;  // guards what the worker hands over
     std::optional<ReleaseCheck> check_;
     std::optional<SetupDownload> download_;
     UpdaterEnd end_ = UpdaterEnd::Cancelled;

@@ -6,10 +6,10 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <string>
 
 #include "features/resolve.h"
+#include "platform/threads.h"
 
 namespace boost::asio {
 class io_context;
@@ -56,7 +56,7 @@ public:
 private:
     friend class FetchRun;
     std::atomic<bool> cancelled_{false};
-    std::mutex mutex_;
+    Mutex mutex_;
     boost::asio::io_context* running_ = nullptr;  // the fetch's loop while one runs
 };
 

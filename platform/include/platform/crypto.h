@@ -1,7 +1,7 @@
 #pragma once
 // SHA-256 and RSA signature checks through the system's own cryptographic
-// provider (RSA with AES, on every Windows from XP SP3 on). Nothing here is
-// computed by our own code.
+// provider (RSA with AES, on every Windows from XP SP3 on). No cryptography is
+// computed by our own code; it only reads the key's PEM and DER encoding.
 #include <cstddef>
 #include <cstdint>
 #include <optional>

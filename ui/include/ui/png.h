@@ -1,15 +1,16 @@
 #pragma once
-// Pictures from PNG resources, decoded with WIC into premultiplied 32-bit DIBs.
+// Pictures from PNG resources, decoded by a decoder built into the program
+// (no imaging codec of the system, which Windows 2000 and XP lack) into
+// premultiplied 32-bit DIBs.
 #include <windows.h>
 
-#include <condition_variable>
+#include <cstdint>
 #include <list>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/handles.h"
+#include "platform/threads.h"
 
 namespace zephrin::ui {
 
@@ -24,6 +25,10 @@ struct Bitmap {
 // Loads the RCDATA resource `name` of `module` and scales it to width x height
 // pixels. An empty Bitmap when the resource is missing or cannot be decoded.
 Bitmap LoadPngResource(HMODULE module, const std::wstring& name, int width, int height);
+
+// The decoder's own steps, without GDI: PNG bytes to premultiplied BGRA rows
+// (top row first) at the given size; empty when the bytes are no PNG.
+std::vector<uint8_t> DecodePngPixels(const void* bytes, size_t size, int width, int height);
 
 // Draws a premultiplied bitmap 1:1 at (x, y), blending its transparency.
 void DrawBitmap(HDC dc, const Bitmap& bitmap, int x, int y);
@@ -51,19 +56,19 @@ public:
 
 private:
     struct Slot {
+        explicit Slot(PictureRequest r) : request(std::move(r)) {}
         PictureRequest request;
         Bitmap bitmap;
         bool started = false;
-        bool done = false;
+        Event done;  // set once `bitmap` holds what the worker made
     };
     void Work();
 
-    std::mutex mutex_;
-    std::condition_variable ready_;
+    Mutex mutex_;
     std::list<Slot> slots_;  // waiting, being decoded, or decoded and not yet taken
     HMODULE module_ = nullptr;
     bool running_ = false;
-    std::thread worker_;
+    Thread worker_;
 };
 
 }  // namespace zephrin::ui
