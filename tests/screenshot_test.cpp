@@ -1,8 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "harness.h"
 #include "platform/program_key.h"
+#include "ui/png.h"
 
 using namespace zephrin;
 using namespace zephrin::test;
@@ -93,4 +100,69 @@ TEST_F(Screenshots, MainWindowScalesWithTheDisplay) {
     Shoot(L"", L"main-english-144dpi.png", &client);
     EXPECT_EQ(client.right, 1146) << "764 x 1.5";
     EXPECT_EQ(client.bottom, 750);
+}
+
+// ---- The built-in decoder against the system's imaging codec -------------------
+
+namespace {
+
+template <typename T>
+struct Released {
+    T* p = nullptr;
+    ~Released() { if (p) p->Release(); }
+};
+
+// What the imaging codec makes of PNG bytes: premultiplied BGRA at the picture's own size.
+std::vector<uint8_t> DecodeWithImagingCodec(IWICImagingFactory* factory, const void* bytes, DWORD size, UINT& w,
+                                            UINT& h) {
+    Released<IWICStream> stream;
+    Released<IWICBitmapDecoder> decoder;
+    Released<IWICBitmapFrameDecode> frame;
+    Released<IWICFormatConverter> converter;
+    if (FAILED(factory->CreateStream(&stream.p)) ||
+        FAILED(stream.p->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(bytes)), size)) ||
+        FAILED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnDemand, &decoder.p)) ||
+        FAILED(decoder.p->GetFrame(0, &frame.p)) || FAILED(factory->CreateFormatConverter(&converter.p)) ||
+        FAILED(converter.p->Initialize(frame.p, GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0,
+                                       WICBitmapPaletteTypeCustom)) ||
+        FAILED(converter.p->GetSize(&w, &h)))
+        return {};
+    std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4);
+    if (FAILED(converter.p->CopyPixels(nullptr, w * 4, static_cast<UINT>(pixels.size()), pixels.data()))) return {};
+    return pixels;
+}
+
+}  // namespace
+
+TEST(Pictures, BuiltInDecoderMatchesTheImagingCodecPixelForPixel) {
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    {
+        Released<IWICImagingFactory> factory;
+        ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                               IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.p))));
+        for (const wchar_t* name : {L"BACKGROUND", L"LOGO", L"NAVBUTTON1", L"NAVBUTTON2", L"NAVBUTTON3", L"NAVBUTTON4",
+                                    L"DESKTOP16", L"SERVER16", L"CONNECTION16", L"PRODUCTICON", L"BANNER"}) {
+            SCOPED_TRACE(Narrow(name));
+            HRSRC res = FindResourceW(nullptr, name, MAKEINTRESOURCEW(10));
+            ASSERT_NE(res, nullptr);
+            const void* bytes = LockResource(LoadResource(nullptr, res));
+            const DWORD size = SizeofResource(nullptr, res);
+            UINT w = 0, h = 0;
+            const auto reference = DecodeWithImagingCodec(factory.p, bytes, size, w, h);
+            ASSERT_FALSE(reference.empty());
+            const auto ours = ui::DecodePngPixels(bytes, size, static_cast<int>(w), static_cast<int>(h));
+            ASSERT_EQ(ours.size(), reference.size());
+            int differing = 0, worst = 0;
+            for (size_t i = 0; i < ours.size(); i += 4) {
+                int most = 0;
+                for (size_t c = 0; c < 4; ++c) most = std::max(most, std::abs(ours[i + c] - reference[i + c]));
+                differing += most > 0;
+                worst = std::max(worst, most);
+            }
+            RecordProperty(Narrow(name) + "_differing_pixels", differing);
+            std::printf("%ls %ux%u: %d of %u pixels differ, by %d at most\n", name, w, h, differing, w * h, worst);
+            EXPECT_EQ(differing, 0);
+        }
+    }
+    CoUninitialize();
 }
