@@ -42,8 +42,11 @@ std::wstring NewPrivateFolder(const std::wstring& parent) {
 
 // Size and SHA-256 of what is on disk now, read through the handle that keeps writers out.
 bool MatchesRelease(HANDLE file, const Release& release) {
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file, &size) || static_cast<std::uint64_t>(size.QuadPart) != release.size) return false;
+    DWORD high = 0;
+    SetLastError(NO_ERROR);  // a size whose low half reads as INVALID_FILE_SIZE is told apart by the error
+    const DWORD low = GetFileSize(file, &high);
+    if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return false;
+    if ((static_cast<std::uint64_t>(high) << 32 | low) != release.size) return false;
     Sha256 hash;
     if (!hash.Ready()) return false;
     std::array<char, 65536> buffer{};
