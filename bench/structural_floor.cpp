@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <initializer_list>
+
 namespace {
 
 LRESULT CALLBACK Proc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
