@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include "platform/identity.h"
+#include "platform/other_copy.h"
+
 namespace zephrin {
 
 bool FindRunningInstance(const std::wstring& windowClass, bool activate) {
-    HWND other = FindWindowW(windowClass.c_str(), nullptr);
+    HWND other = FindWindowOfProgram(windowClass.c_str(), kProgramFile);
     if (!other) return false;
     if (activate) {
         ShowWindow(other, SW_RESTORE);

@@ -7,6 +7,8 @@
 #include "app/progress_window.h"
 #include "app/window_names.h"
 #include "features/tuning_engine.h"
+#include "platform/identity.h"
+#include "platform/other_copy.h"
 #include "platform/program_key.h"
 
 namespace zephrin {
@@ -135,7 +137,7 @@ namespace zephrin {
 
 int RunRestoreCommand() {
     // Two restores must never run at once, and the window's own may be under way.
-    if (FindWindowW(kMainFormClass, nullptr)) return kRestoreRefused;
+    if (FindWindowOfProgram(kMainFormClass, kProgramFile)) return kRestoreRefused;
     if (!BackupHeld()) {
         DeleteProgramValue(value::kRestore);  // a flag with nothing behind it
         return kRestoreDone;

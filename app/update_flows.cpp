@@ -5,6 +5,7 @@
 #include "app/captions.h"
 #include "app/window_names.h"
 #include "platform/identity.h"
+#include "platform/other_copy.h"
 #include "platform/program_key.h"
 #include "platform/shell.h"
 
@@ -12,7 +13,7 @@ namespace zephrin {
 
 void CloseRunningProgram() {
     for (const wchar_t* cls : {kAboutFormClass, kProgressFormClass, kMainFormClass}) {
-        if (HWND w = FindWindowW(cls, nullptr)) SendMessageW(w, WM_CLOSE, 0, 0);
+        if (HWND w = FindWindowOfProgram(cls, kProgramFile)) CloseWindowInTime(w);
     }
 }
 

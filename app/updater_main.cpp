@@ -4,8 +4,12 @@
 
 #include <commctrl.h>
 
+#include "platform/shell.h"
+
 #include "app/updater_window.h"
 #include "app/window_names.h"
+#include "platform/identity.h"
+#include "platform/other_copy.h"
 #include "ui/application.h"
 
 #ifndef ZEPHRIN_UPDATE_HOST
@@ -35,7 +39,7 @@ std::wstring DownloadFolder() {
 int RunUpdater() {
     using namespace zephrin;
     // One updater at a time: a second start brings the first forward.
-    if (HWND running = FindWindowW(kUpdateFormClass, nullptr)) {
+    if (HWND running = FindWindowOfProgram(kUpdateFormClass, kUpdaterFile)) {
         if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
         SetForegroundWindow(running);
         return 0;
@@ -64,6 +68,7 @@ int RunUpdater() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    zephrin::RestrictLibrarySearch();
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
     try {

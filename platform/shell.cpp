@@ -30,6 +30,7 @@ HMODULE LoadSystemLibrary(const wchar_t* file) {
 }
 
 constexpr UINT kHelpDisplayTopic = 0;  // HH_DISPLAY_TOPIC
+constexpr UINT kHelpCloseAll = 0x12;   // HH_CLOSE_ALL
 constexpr wchar_t kHelpLibrary[] = L"hhctrl.ocx";
 
 // The shell and the sound service are loaded at their first use, not with the
@@ -55,6 +56,21 @@ std::wstring Widen(const char* text) {
 }
 
 }  // namespace
+
+void RestrictLibrarySearch() {
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    if (!kernel) return;
+    // The system folder alone where the system can say so (Vista and later, and 7 with its update),
+    // else at least not the current folder (XP SP1 on).
+    using SetDefaultDirs = BOOL(WINAPI*)(DWORD);
+    constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+    if (auto setDefault = reinterpret_cast<SetDefaultDirs>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories"))))
+        if (setDefault(kSearchSystem32)) return;
+    using SetDir = BOOL(WINAPI*)(LPCWSTR);
+    if (auto setDir = reinterpret_cast<SetDir>(reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW"))))
+        setDir(L"");
+}
 
 std::wstring ProgramFolder() {
     std::vector<wchar_t> path(MAX_PATH);
@@ -106,6 +122,10 @@ HMODULE HelpViewer::Library() {
         }
     }
     return htmlHelpW_ ? library_.get() : nullptr;
+}
+
+HelpViewer::~HelpViewer() {
+    if (htmlHelpW_) htmlHelpW_(nullptr, nullptr, kHelpCloseAll, 0);
 }
 
 void HelpViewer::ShowTopic(const std::wstring& helpFile, const std::wstring& topic) {

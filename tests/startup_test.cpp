@@ -4,6 +4,8 @@
 
 #include <shellapi.h>
 
+#include <memory>
+
 #include "app/startup.h"
 #include "harness.h"
 #include "platform/program_key.h"
@@ -141,4 +143,68 @@ TEST_F(StartupTest, SecondStartRestoresTheFirstCopyAndEnds) {
     EXPECT_FALSE(IsIconic(main));
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(first.WaitExit(20s), std::optional<DWORD>(0));
+}
+
+TEST(PlantedLibraries, NeitherProgramLoadsALibraryLyingBesideIt) {
+    // Copies of both programs in a folder of their own, as in a Downloads folder, with a library
+    // under a system name beside them that only our own code could ask for. (Wine's own common
+    // controls import msimg32, so a planted msimg32 says nothing about us here; that the programs
+    // import nothing from it is the import check's to keep.)
+    const std::wstring folder = BinFolder() + L"planted\\";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const wchar_t* planted[] = {L"crypt32.dll"};
+    for (const wchar_t* name : planted) {
+        DeleteFileW((folder + name + L".loaded").c_str());
+        ASSERT_TRUE(CopyFileW((BinFolder() + L"planted_dll.dll").c_str(), (folder + name).c_str(), FALSE));
+    }
+    for (const wchar_t* exe : {L"Zephrin.exe", L"ZephrinUpdate.exe"})
+        ASSERT_TRUE(CopyFileW((BinFolder() + exe).c_str(), (folder + exe).c_str(), FALSE));
+    ResetProgramKey();
+    // Wine prefers its own system libraries, whatever lies beside a program; Windows searches the
+    // program's folder first for any library that is not a known one. The programs are made to meet
+    // the Windows order.
+    struct NativeFirst {
+        NativeFirst() {
+            for (const wchar_t* exe : {L"Zephrin.exe", L"ZephrinUpdate.exe"})
+                WriteSz(HKEY_CURRENT_USER, Key(exe), L"crypt32", L"native,builtin");
+        }
+        ~NativeFirst() {
+            for (const wchar_t* exe : {L"Zephrin.exe", L"ZephrinUpdate.exe"}) DeleteKeyTree(HKEY_CURRENT_USER, Key(exe));
+        }
+        static std::wstring Key(const wchar_t* exe) {
+            return std::wstring(L"\\Software\\Wine\\AppDefaults\\") + exe + L"\\DllOverrides";
+        }
+    };
+    auto nativeFirst = std::make_unique<NativeFirst>();
+    {
+        Program p(L"", folder + L"Zephrin.exe");
+        HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+        ASSERT_NE(main, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
+        ASSERT_TRUE(WaitUntilPainted(main, 10s)) << "the pictures are drawn";
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
+    }
+    {
+        // No update server answers here: the updater gets as far as its signature check's set-up and says so.
+        Program u(L"", folder + L"ZephrinUpdate.exe");
+        const auto box = WaitForMessageBox(u.pid(), 60s);
+        ASSERT_TRUE(box.has_value());
+        AnswerMessageBox(*box, IDOK);
+        EXPECT_TRUE(u.WaitExit(20s).has_value());
+    }
+    nativeFirst.reset();
+    for (const wchar_t* name : planted)
+        EXPECT_EQ(GetFileAttributesW((folder + name + L".loaded").c_str()), INVALID_FILE_ATTRIBUTES) << Narrow(name);
+    // The planted library does mark its loading: loaded by its full path under a name of its own, it says so.
+    ASSERT_TRUE(CopyFileW((BinFolder() + L"planted_dll.dll").c_str(), (folder + L"control.dll").c_str(), FALSE));
+    HMODULE control = LoadLibraryW((folder + L"control.dll").c_str());
+    ASSERT_NE(control, nullptr);
+    FreeLibrary(control);
+    EXPECT_NE(GetFileAttributesW((folder + L"control.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES);
+    for (const wchar_t* f : {L"crypt32.dll", L"crypt32.dll.loaded", L"msimg32.dll", L"msimg32.dll.loaded",
+                             L"control.dll", L"control.dll.loaded", L"Zephrin.exe", L"ZephrinUpdate.exe"})
+        DeleteFileW((folder + f).c_str());
+    RemoveDirectoryW(folder.c_str());
+    ResetProgramKey();
 }

@@ -111,6 +111,33 @@ TEST_F(UpdateModeTest, UpdateClosesTheRunningCopyInTheMiddleOfAnything) {
     ClearSystemValues();
 }
 
+TEST_F(UpdateModeTest, AHungWindowOfZephrinsClassInAnotherProgramIsNotZephrin) {
+    Program fake(L"TZPMainForm", BinFolder() + L"fake_window.exe");
+    ASSERT_NE(WaitForWindow(L"TZPMainForm", fake.pid(), 10s), nullptr);
+    // The uninstaller's restore goes ahead instead of waiting for that window to go.
+    WriteDword(kProgramRoot, kProgramKeyPath, L"Restore", 1);
+    WriteDword(kProgramRoot, kProgramKeyPath, L"MaxConnectionsPerServer", 6);
+    EXPECT_EQ(Program(L"/restore", program()).WaitExit(60s), std::optional<DWORD>(0));
+    EXPECT_FALSE(ReadRaw(kProgramRoot, kProgramKeyPath, L"Restore").present);
+    // The update check does not wait on it before asking.
+    {
+        LoopbackServer server(LoopbackServer::Reply(Reply("ORVANE|1")), kUpdatePort);
+        Program check(L"/checkupdate", program());
+        const auto box = WaitForMessageBox(check.pid(), 30s);
+        ASSERT_TRUE(box.has_value()) << "not held by a window that never answers";
+        AnswerMessageBox(*box, IDNO);
+        EXPECT_EQ(check.WaitExit(20s), std::optional<DWORD>(0));
+    }
+    // A normal start is no second copy of it.
+    Program p(L"", program());
+    HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+    ASSERT_NE(main, nullptr) << "Zephrin makes its own window";
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
+    fake.Kill();
+    ClearSystemValues();
+}
+
 TEST_F(UpdateModeTest, YesStartsTheUpdaterFromTheProgramFolder) {
     LoopbackServer server(LoopbackServer::Reply(Reply("ORVANE|1")), kUpdatePort);
     Program check(L"/CheckUpdate", program());

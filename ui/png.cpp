@@ -42,7 +42,7 @@ std::vector<uint8_t> DecodePngPixels(const void* bytes, size_t size, int width, 
     StbPixels rgba(stbi_load_from_memory(static_cast<const stbi_uc*>(bytes), static_cast<int>(size), &w, &h,
                                          &channels, 4));
     if (!rgba.data) return out;
-    // Premultiplied BGRA, as AlphaBlend takes it, rounded to the nearest level.
+    // Premultiplied BGRA, as GdiAlphaBlend takes it, rounded to the nearest level.
     const size_t count = static_cast<size_t>(w) * static_cast<size_t>(h);
     std::vector<uint8_t> pixels(count * 4);
     for (size_t i = 0; i < count; ++i) {
@@ -111,7 +111,8 @@ void DrawBitmap(HDC dc, const Bitmap& bitmap, int x, int y) {
         BitBlt(dc, x, y, bitmap.width, bitmap.height, mem.get(), 0, 0, SRCCOPY);
         return;
     }
-    AlphaBlend(dc, x, y, bitmap.width, bitmap.height, mem.get(), 0, 0, bitmap.width, bitmap.height,
+    // GDI32's own entry: MSIMG32, which only forwards to it, is no library to load from a search path.
+    GdiAlphaBlend(dc, x, y, bitmap.width, bitmap.height, mem.get(), 0, 0, bitmap.width, bitmap.height,
                blend);
 }
 

@@ -19,6 +19,11 @@ void ShellOpenURL(HWND owner, const std::wstring& address);
 // process handle, or an empty one when it could not start.
 UniqueHandle StartProgram(const std::wstring& file, const std::wstring& parameters);
 
+// Takes the program's own folder and the current folder out of the search
+// for libraries loaded from now on: we run elevated, possibly from a Downloads
+// folder where anything may lie beside us. Called first thing by both programs.
+void RestrictLibrarySearch();
+
 // A file in the system folder. System libraries that are loaded by name come
 // from there, never from the search path: we run elevated.
 std::wstring SystemFilePath(const wchar_t* file);
@@ -32,6 +37,10 @@ class HelpViewer {
 public:
     // `library`: the help viewer's full path; tests name others.
     explicit HelpViewer(std::wstring library = HelpLibraryPath()) : path_(std::move(library)) {}
+    // Closes every help window before the library that drives them goes.
+    ~HelpViewer();
+    HelpViewer(const HelpViewer&) = delete;
+    HelpViewer& operator=(const HelpViewer&) = delete;
     // Null when the library is missing or unusable.
     HMODULE Library();
     void ShowTopic(const std::wstring& helpFile, const std::wstring& topic);
