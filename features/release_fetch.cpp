@@ -64,7 +64,7 @@ public:
         if (ec) return Failure(ec);
 
         http::response_parser<http::buffer_body> parser;
-        parser.header_limit(64 * 1024);
+        parser.header_limit(kHeaderLimit);
         parser.body_limit(limits_.maxBytes);
         Arm();
         if (!Step([&](auto done) { http::async_read_header(stream_, buffer_, parser, [done](beast::error_code e, std::size_t) { done(e); }); }, ec))
@@ -73,10 +73,12 @@ public:
         const auto& head = parser.get();
         // Redirects are never followed: the setup program comes from where the signed manifest says.
         if (head.result_int() != 200 || head.find(http::field::location) != head.end()) return FetchResult::Refused;
-        if (const auto length = parser.content_length()) {
-            if (*length > limits_.maxBytes) return FetchResult::TooLong;
-            if (limits_.exact && *length < limits_.maxBytes) return FetchResult::TooShort;
-        }
+        // The length is known before the first body byte, or the reply is not taken: a chunked or
+        // close-delimited body could not be held to the signed size before it arrives.
+        const auto length = parser.content_length();
+        if (!length) return FetchResult::Refused;
+        if (*length > limits_.maxBytes) return FetchResult::TooLong;
+        if (limits_.exact && *length < limits_.maxBytes) return FetchResult::TooShort;
 
         std::uint64_t received = 0;
         while (!parser.is_done()) {
@@ -132,7 +134,10 @@ private:
     FetchCancel& cancel_;
     net::io_context ioc_;
     beast::tcp_stream stream_;
-    beast::flat_buffer buffer_;
+    // What the reader may hold at once: the head's limit and a little more. A line that never
+    // ends cannot grow it without bound.
+    static constexpr std::size_t kHeaderLimit = 64 * 1024;
+    beast::flat_buffer buffer_{kHeaderLimit + 8 * 1024};
     std::array<char, 16384> chunk_{};
     Clock::time_point end_{};
 };

@@ -198,6 +198,30 @@ TEST_F(ReleaseDownload, StallsAndAbsentServersEndInTimeAndLeaveNoFile) {
     EXPECT_EQ(std::get<UpdateFailure>(check), UpdateFailure::Unreachable);
 }
 
+TEST_F(ReleaseDownload, OnlyRepliesThatGiveTheirLengthAreTaken) {
+    // A chunked reply whose size line never ends, a close-delimited one of the right size, and a head
+    // line that never ends: each is refused before its body is read, in the reader's bounded buffer.
+    const std::string body(1000, 'M');
+    const std::vector<LoopbackServer::Script> replies = {
+        LoopbackServer::Endless("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n1;"),
+        LoopbackServer::Reply("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + body),
+        LoopbackServer::Endless("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\nX-Pad: "),
+    };
+    for (size_t i = 0; i < replies.size(); ++i) {
+        SCOPED_TRACE(i);
+        LoopbackServer server(replies[i]);
+        FetchCancel cancel;
+        const auto got = Download(server.port(), cancel);
+        ASSERT_TRUE(std::holds_alternative<UpdateFailure>(got));
+        EXPECT_EQ(std::get<UpdateFailure>(got), UpdateFailure::NotDownloaded);
+        EXPECT_EQ(Leftovers(), std::vector<std::wstring>{});
+        FetchCancel again;
+        const auto check = CheckRelease(At(server.port()), "7.8.18.2014", again);
+        ASSERT_TRUE(std::holds_alternative<UpdateFailure>(check));
+        EXPECT_EQ(std::get<UpdateFailure>(check), UpdateFailure::NotDownloaded) << "nor as a manifest";
+    }
+}
+
 TEST_F(ReleaseDownload, ACancelStopsTheDownloadAndRemovesTheFile) {
     LoopbackServer endless(LoopbackServer::Stall());
     FetchCancel cancel;

@@ -20,7 +20,7 @@ namespace zephrin {
 enum class FetchResult {
     Done,
     Unreachable,  // no address, no connection
-    Refused,      // any status but 200, or a redirect
+    Refused,      // any status but 200, a redirect, or a reply without Content-Length
     Stalled,      // a deadline passed
     TooLong,      // more bytes than allowed
     TooShort,     // fewer bytes than expected
