@@ -3,10 +3,30 @@
 #include <iconv.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "features/update_reply.h"
+
+// Beast's assertions stay on here, with one exception: in Boost 1.81 the chunk
+// parser asserts that it sees at least five bytes when a reply's last chunk
+// arrives in pieces ("0\r\n", then "\r", then "\n"), where three or four are
+// valid and the code after the assertion asks for more, as it should. Beast
+// removed that assertion later (boostorg/beast pull request 2861); every other
+// assertion still ends the run.
+namespace boost {
+void assertion_failed(char const* expr, char const* function, char const* file, long line) {
+    if (std::strcmp(expr, "n >= 5") == 0 && std::strstr(function, "parse_chunk_header")) return;
+    std::fprintf(stderr, "%s:%ld: %s: Assertion `%s' failed.\n", file, line, function, expr);
+    std::abort();
+}
+void assertion_failed_msg(char const* expr, char const* msg, char const* function, char const* file, long line) {
+    std::fprintf(stderr, "%s:%ld: %s: Assertion `%s' failed: %s\n", file, line, function, expr, msg);
+    std::abort();
+}
+}  // namespace boost
 
 namespace {
 
