@@ -152,8 +152,7 @@ int RunRestoreCommand() {
     }
 #endif
     const RestoreOutcome outcome = Restore(ReadProgramInteger(value::kInternetType, 0), pause);
-    const bool allBack = outcome.notPutBack.empty() && outcome.copyMissing.empty();
-    return allBack && !outcome.backupHeld ? kRestoreDone : kRestoreIncomplete;
+    return outcome.AllBack() && !outcome.backupHeld ? kRestoreDone : kRestoreIncomplete;
 }
 
 }  // namespace zephrin

@@ -89,8 +89,7 @@ RestoreOutcome Restore(int row, const std::function<void()>& betweenValues) {
     else
         outcome.nothingSaved = true;
     // The backup goes only once every original is back in place; the flag goes first.
-    if (outcome.notPutBack.empty() && outcome.copyMissing.empty() && DeleteProgramValue(value::kRestore))
-        DropBackup();
+    if (outcome.AllBack() && DeleteProgramValue(value::kRestore)) DropBackup();
     outcome.backupHeld = ReadProgramBool(value::kRestore, false);
     return outcome;
 }

@@ -25,6 +25,8 @@ struct RestoreOutcome {
     std::vector<std::wstring> copyMissing;
     // The flag stood alone: there was nothing to put back, and nothing was changed.
     bool nothingSaved = false;
+    // Every original is back; only then may the backup go.
+    bool AllBack() const { return notPutBack.empty() && copyMissing.empty(); }
     // A backup is still held, so Restore stays on offer.
     bool backupHeld = false;
 };
