@@ -83,7 +83,7 @@ void AboutWindow::HelpButtonClick() { main_.ShowHelp(); }
 
 void AboutWindow::LicenseAgreementLabelClick() {
     actions_.playClick();
-    actions_.open(ProgramFolder() + kLicenseFile, L"");
+    actions_.openDocument(ProgramFolder() + kLicenseFile);
 }
 
 }  // namespace zephrin

@@ -12,9 +12,9 @@ Actions Actions::Real(HWND launchOwner) {
     // The help library stays loaded from the first request to the end of the run.
     auto viewer = std::make_shared<HelpViewer>();
     a.playClick = [] { PlayClickSound(); };
-    a.openUrl = [launchOwner](const std::wstring& url) { ShellOpenURL(launchOwner, url); };
-    a.open = [launchOwner](const std::wstring& f, const std::wstring& p) { ShellOpen(launchOwner, f, p); };
-    a.openNoOwner = [](const std::wstring& f, const std::wstring& p) { ShellOpen(nullptr, f, p); };
+    a.openUrl = [launchOwner](const std::wstring& url) { OpenForDesktopUser(launchOwner, url); };
+    a.openDocument = [launchOwner](const std::wstring& f) { OpenForDesktopUser(launchOwner, f); };
+    a.startProgram = [](const std::wstring& f, const std::wstring& p) { StartProgram(f, p); };
     a.showHelp = [viewer](const std::wstring& f, const std::wstring& t) { viewer->ShowTopic(f, t); };
     a.messageBox = [](HWND owner, const std::wstring& text, const std::wstring& title, UINT style) {
         return MessageBoxW(owner, text.c_str(), title.c_str(), style);

@@ -219,7 +219,7 @@ void MainWindow::RestoreButtonClick() {
 
 void MainWindow::UpdatesButtonClick() {
     actions_.playClick();
-    actions_.openNoOwner(ProgramFolder() + kUpdaterFile, L"");
+    actions_.startProgram(ProgramFolder() + kUpdaterFile, L"");
 }
 
 POINT MainWindow::HelpMenuPosition() const {

@@ -24,14 +24,14 @@ void RunUpdateCheckMode(const Actions& actions, int (*check)()) {
     const std::wstring text = JoinParagraphs(
         {Caption(kUpdateFormName, L"MessageBoxUpdate1"), Caption(kUpdateFormName, L"MessageBoxUpdate2")});
     if (actions.messageBox(nullptr, text, title, MB_YESNO | MB_ICONINFORMATION) == IDYES)
-        actions.openNoOwner(ProgramFolder() + kUpdaterFile, L"");
+        actions.startProgram(ProgramFolder() + kUpdaterFile, L"");
 }
 
 bool CheckUpdateSchedule(const Actions& actions) {
     const std::wstring stored = ReadProgramString(value::kUpdatedDate, CurrentTimestampString());
     const auto due = UpdateCheckDue(stored, CurrentLocalDateTime());
     if (!due) return false;
-    if (*due) actions.openNoOwner(ProgramFolder() + kProgramFile, kCheckUpdateArgument);
+    if (*due) actions.startProgram(ProgramFolder() + kProgramFile, kCheckUpdateArgument);
     return true;
 }
 

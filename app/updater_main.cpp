@@ -29,13 +29,6 @@ extern const char kReleasePublicKeyPem[];
 
 namespace {
 
-std::wstring DownloadFolder() {
-    wchar_t path[MAX_PATH + 1];
-    const DWORD n = GetTempPathW(MAX_PATH + 1, path);
-    if (n == 0 || n > MAX_PATH) return {};
-    return std::wstring(path, n);
-}
-
 int RunUpdater() {
     using namespace zephrin;
     // One updater at a time: a second start brings the first forward.
@@ -53,7 +46,7 @@ int RunUpdater() {
     config.source.port = ZEPHRIN_RELEASE_PORT;
     config.source.publicKeyPem = kReleasePublicKeyPem;
     config.source.deadline = std::chrono::milliseconds(ZEPHRIN_RELEASE_DEADLINE_MS);
-    config.downloadFolder = DownloadFolder();
+    config.commonData = CommonDataFolder();
     UpdaterWindow window(std::move(config));
     if (!window.Start()) return 1;
     app.Run();

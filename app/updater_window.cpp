@@ -87,9 +87,10 @@ void UpdaterWindow::Work() {
     }
     PostMessageW(Handle(), kReleaseChecked, 0, 0);
     if (!wanted) return;
+    std::optional<HeldFolder> staging = TakeStagingFolder(config_.commonData);
     int shown = -1;
-    SetupDownload download = DownloadSetup(
-        config_.source, *wanted, config_.downloadFolder,
+    SetupDownload download = !staging ? SetupDownload(UpdateFailure::NoSpace) : DownloadSetup(
+        config_.source, *wanted, std::move(*staging),
         [&](std::uint64_t received, std::uint64_t total) {
             const int step = static_cast<int>(received * kProgressSteps / total);
             if (step != shown) PostMessageW(Handle(), kDownloadProgress, static_cast<WPARAM>(shown = step), 0);
@@ -131,7 +132,8 @@ void UpdaterWindow::ReleaseChecked() {
         check.swap(check_);
     }
     if (finished_ || !check) return;
-    if (std::holds_alternative<Release>(*check)) {
+    if (const Release* release = std::get_if<Release>(&*check)) {
+        release_ = *release;
         status_->SetCaption(UpdateFormText(L"UpdateLabel2"));
         return;
     }
@@ -152,16 +154,24 @@ void UpdaterWindow::SetupDownloaded() {
     if (finished_ || !download) return;
     if (auto* failure = std::get_if<UpdateFailure>(&*download)) return Refuse(*failure);
     progress_->SetPosition(100);
-    Install(std::move(std::get<VerifiedSetup>(*download)));
+    Install(std::move(std::get<StagedSetup>(*download)));
 }
 
-void UpdaterWindow::Install(VerifiedSetup setup) {
+void UpdaterWindow::Install(StagedSetup setup) {
     status_->SetCaption(UpdateFormText(L"UpdateLabel3"));
     // Past this point the setup program owns the installation; there is nothing left to cancel.
     installing_ = true;
     cancelButton_->SetEnabled(false);
+    // Zephrin is closed while the download is still unchecked: whatever its
+    // windows do when told to close (or whatever stands in for them) happens
+    // before the check, and nothing but our own start comes between the
+    // check and the setup program's start.
     CloseRunningProgram();
-    UniqueHandle process = StartProgram(setup.path(), L"/S");
+    if (auto failure = setup.Verify(release_)) {
+        setup = StagedSetup();  // gone before the user is told
+        return Refuse(*failure);
+    }
+    UniqueHandle process = setup.Start(L"/S");
     DWORD exitCode = 1;
     if (process) {
         // The window keeps painting while the setup program works.
@@ -171,7 +181,7 @@ void UpdaterWindow::Install(VerifiedSetup setup) {
         if (!GetExitCodeProcess(process.get(), &exitCode) || exitCode == STILL_ACTIVE) exitCode = 1;
     }
     process.reset();
-    setup = VerifiedSetup();
+    setup = StagedSetup();
     if (exitCode != 0) {
         Tell({UpdateFormText(L"MessageBoxManualUpdate1"), UpdateFormText(L"MessageBoxManualUpdate2")},
              MB_OK | MB_ICONWARNING);
@@ -182,7 +192,7 @@ void UpdaterWindow::Install(VerifiedSetup setup) {
     const int answer = Tell({UpdateFormText(L"MessageBoxUpdateRestart1"), UpdateFormText(L"MessageBoxUpdateRestart2"),
                              UpdateFormText(L"MessageBoxUpdateRestart3")},
                             MB_YESNO | MB_ICONINFORMATION);
-    if (answer == IDYES) ShellOpen(nullptr, ProgramFolder() + kProgramFile, L"");
+    if (answer == IDYES) StartProgram(ProgramFolder() + kProgramFile, L"");
     Finish(UpdaterEnd::Installed);
 }
 

@@ -1,10 +1,9 @@
 #include "features/release_update.h"
 
-#include <sddl.h>
-
 #include <array>
 
 #include "platform/crypto.h"
+#include "platform/shell.h"
 
 namespace zephrin {
 namespace {
@@ -19,25 +18,6 @@ UpdateFailure FailureOf(FetchResult r) {
     case FetchResult::TooShort: return UpdateFailure::NotTrusted;
     default: return UpdateFailure::NotDownloaded;
     }
-}
-
-// A folder of its own for each download, that only administrators and the
-// system may change: the setup program runs elevated from there, so nothing
-// a user's program could drop beside it (a DLL it might load) may get in.
-std::wstring NewPrivateFolder(const std::wstring& parent) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kDownloadFolderAccess, SDDL_REVISION_1, &descriptor,
-                                                              nullptr))
-        return {};
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
-    std::wstring made;
-    for (unsigned attempt = 0; attempt < 16 && made.empty(); ++attempt) {
-        const std::wstring path = parent + kDownloadFolderPrefix + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                  std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(attempt) + L"\\";
-        if (CreateDirectoryW(path.c_str(), &attributes)) made = path;
-    }
-    LocalFree(descriptor);
-    return made;
 }
 
 // Size and SHA-256 of what is on disk now, read through the handle that keeps writers out.
@@ -89,39 +69,67 @@ ReleaseCheck CheckRelease(const ReleaseSource& source, std::string_view runningV
     return *release;
 }
 
-VerifiedSetup& VerifiedSetup::operator=(VerifiedSetup&& other) noexcept {
+std::optional<HeldFolder> TakeStagingFolder(const std::wstring& commonData) {
+    if (commonData.empty()) return std::nullopt;
+    return HeldFolder::Take(commonData, std::vector<std::wstring>(std::begin(kStagingLevels), std::end(kStagingLevels)));
+}
+
+StagedSetup& StagedSetup::operator=(StagedSetup&& other) noexcept {
     if (this != &other) {
         Clear();
+        folder_ = std::move(other.folder_);
         path_ = std::exchange(other.path_, std::wstring());
-        folder_ = std::exchange(other.folder_, std::wstring());
-        reader_ = std::move(other.reader_);
+        file_ = std::move(other.file_);
+        verified_ = std::exchange(other.verified_, false);
     }
     return *this;
 }
 
-VerifiedSetup::~VerifiedSetup() { Clear(); }
+StagedSetup::~StagedSetup() { Clear(); }
 
-void VerifiedSetup::Clear() {
-    reader_.reset();
-    if (!path_.empty()) DeleteFileW(path_.c_str());
-    if (!folder_.empty()) RemoveDirectoryW(folder_.c_str());
+void StagedSetup::Clear() {
+    file_.reset();
+    if (!path_.empty()) DeleteThroughHandle(path_);
+    if (!folder_.empty()) folder_.RemoveInnermost();
+    folder_ = HeldFolder();
     path_.clear();
-    folder_.clear();
+    verified_ = false;
 }
 
-SetupDownload DownloadSetup(const ReleaseSource& source, const Release& release, const std::wstring& folder,
+std::optional<UpdateFailure> StagedSetup::Verify(const Release& release) {
+    if (!file_) return UpdateFailure::NoSpace;
+    // Only the writer's handle was open until now. The reader lets others
+    // read (the system, to start it) but neither write nor delete, and stays
+    // open until the file goes: the bytes checked are the bytes that run.
+    file_.reset();
+    HANDLE reader = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (reader == INVALID_HANDLE_VALUE) return UpdateFailure::NotTrusted;
+    file_.reset(reader);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(reader, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return UpdateFailure::NotTrusted;
+    if (!MatchesRelease(reader, release)) return UpdateFailure::NotTrusted;
+    verified_ = true;
+    return std::nullopt;
+}
+
+UniqueHandle StagedSetup::Start(const std::wstring& parameters) const {
+    if (!verified_) return UniqueHandle();
+    return StartVerifiedProgram(file_.get(), path_, parameters);
+}
+
+SetupDownload DownloadSetup(const ReleaseSource& source, const Release& release, HeldFolder staging,
                             const DownloadProgress& progress, FetchCancel& cancel) {
-    const std::wstring privateFolder = NewPrivateFolder(folder);
-    if (privateFolder.empty()) return UpdateFailure::NoSpace;
+    if (!staging.AddNewLevel(kDownloadFolderPrefix)) return UpdateFailure::NoSpace;
     // The file is ours alone from its creation; nobody else may even read it half written.
-    const std::wstring path = privateFolder + kSetupDownloadName;
+    const std::wstring path = staging.path() + kSetupDownloadName;
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        RemoveDirectoryW(privateFolder.c_str());
+        staging.RemoveInnermost();
         return UpdateFailure::NoSpace;
     }
-    VerifiedSetup file(path, UniqueHandle(h), privateFolder);
-    if (!file.file()) return UpdateFailure::NoSpace;
+    StagedSetup file(std::move(staging), path, UniqueHandle(h));
 
     FetchLimits limits;
     limits.connect = limits.idle = source.deadline;
@@ -142,17 +150,7 @@ SetupDownload DownloadSetup(const ReleaseSource& source, const Release& release,
                                   cancel);
     if (got != FetchResult::Done) return FailureOf(got);
     if (!FlushFileBuffers(file.file())) return UpdateFailure::NoSpace;
-
-    // Read back through a handle that lets others read (the system, to start
-    // it) but not write, and keep that handle until the file is deleted: the
-    // bytes checked are the bytes that run.
-    file.Reopen(UniqueHandle());
-    HANDLE reader = CreateFileW(file.path().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (reader == INVALID_HANDLE_VALUE) return UpdateFailure::NoSpace;
-    file.Reopen(UniqueHandle(reader));
     if (cancel.cancelled()) return UpdateFailure::Cancelled;
-    if (!MatchesRelease(reader, release)) return UpdateFailure::NotTrusted;
     return file;
 }
 

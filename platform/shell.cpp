@@ -1,8 +1,12 @@
 #include "platform/shell.h"
 
 #include <mmsystem.h>
+#include <exdisp.h>
 #include <shellapi.h>
+#include <shldisp.h>
+#include <shlobj.h>
 
+#include <type_traits>
 #include <vector>
 
 #ifndef ZEPHRIN_WEB_HOST
@@ -44,6 +48,85 @@ F* SystemFunction(const wchar_t* library, const char* name) {
     return reinterpret_cast<F*>(reinterpret_cast<void*>(proc));
 }
 
+// The smallest owner of a COM interface pointer.
+template <typename T>
+class Com {
+public:
+    Com() = default;
+    ~Com() {
+        if (p_) p_->Release();
+    }
+    Com(const Com&) = delete;
+    Com& operator=(const Com&) = delete;
+    T* operator->() const { return p_; }
+    T* get() const { return p_; }
+    T** put() { return &p_; }
+    void** putVoid() { return reinterpret_cast<void**>(&p_); }
+
+private:
+    T* p_ = nullptr;
+};
+
+// The shell that draws the desktop runs as the user who logged on; asked
+// through its desktop window, it opens a page or document as that user,
+// never as the administrator we run as. False when this system's shell
+// cannot be asked so; nothing was opened then.
+bool OpenAsDesktopUser(const std::wstring& file, const wchar_t* parameters) {
+    using CoInit = HRESULT(WINAPI*)(LPVOID, DWORD);
+    using CoUninit = void(WINAPI*)();
+    using CoCreate = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
+    using AllocString = BSTR(WINAPI*)(const OLECHAR*);
+    using FreeString = void(WINAPI*)(BSTR);
+    auto init = SystemFunction<std::remove_pointer_t<CoInit>>(L"ole32.dll", "CoInitializeEx");
+    auto uninit = SystemFunction<std::remove_pointer_t<CoUninit>>(L"ole32.dll", "CoUninitialize");
+    auto create = SystemFunction<std::remove_pointer_t<CoCreate>>(L"ole32.dll", "CoCreateInstance");
+    auto alloc = SystemFunction<std::remove_pointer_t<AllocString>>(L"oleaut32.dll", "SysAllocString");
+    auto free = SystemFunction<std::remove_pointer_t<FreeString>>(L"oleaut32.dll", "SysFreeString");
+    if (!init || !uninit || !create || !alloc || !free) return false;
+    const HRESULT initialized = init(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(initialized) && initialized != RPC_E_CHANGED_MODE) return false;
+    bool opened = false;
+    {
+        Com<IShellWindows> windows;
+        Com<IDispatch> desktop;
+        Com<IServiceProvider> provider;
+        Com<IShellBrowser> browser;
+        Com<IShellView> view;
+        Com<IDispatch> background;
+        Com<IShellFolderViewDual> folderView;
+        Com<IDispatch> application;
+        Com<IShellDispatch2> shell;
+        VARIANT where{}, root{};
+        where.vt = VT_I4;
+        where.lVal = CSIDL_DESKTOP;
+        root.vt = VT_EMPTY;
+        long window = 0;
+        if (SUCCEEDED(create(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER, IID_IShellWindows, windows.putVoid())) &&
+            windows->FindWindowSW(&where, &root, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH, desktop.put()) == S_OK &&
+            desktop.get() && SUCCEEDED(desktop->QueryInterface(IID_IServiceProvider, provider.putVoid())) &&
+            SUCCEEDED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser, browser.putVoid())) &&
+            SUCCEEDED(browser->QueryActiveShellView(view.put())) &&
+            SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.putVoid())) &&
+            SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual, folderView.putVoid())) &&
+            SUCCEEDED(folderView->get_Application(application.put())) &&
+            SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell.putVoid()))) {
+            BSTR name = alloc(file.c_str());
+            VARIANT args{}, folder{}, verb{}, show{};
+            if (parameters && *parameters) {
+                args.vt = VT_BSTR;
+                args.bstrVal = alloc(parameters);
+            }
+            show.vt = VT_I4;
+            show.lVal = SW_SHOWNORMAL;
+            opened = name && SUCCEEDED(shell->ShellExecute(name, args, folder, verb, show));
+            if (args.vt == VT_BSTR) free(args.bstrVal);
+            free(name);
+        }
+    }
+    if (SUCCEEDED(initialized)) uninit();
+    return opened;
+}
+
 void Launch(HWND owner, const std::wstring& file, const wchar_t* parameters) {
     if (auto* shellExecute = SystemFunction<decltype(ShellExecuteW)>(L"shell32.dll", "ShellExecuteW"))
         shellExecute(owner, L"open", file.c_str(), parameters, nullptr, SW_SHOW);
@@ -72,6 +155,30 @@ void RestrictLibrarySearch() {
         setDir(L"");
 }
 
+std::wstring CommonDataFolder() {
+    std::wstring folder;
+    // The known folder where the system has it (Vista on), else the shell's
+    // folder number for it (2000 and XP); both read the system's own record.
+    using KnownFolderPath = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
+    using TaskMemFree = void(WINAPI*)(void*);
+    auto known = SystemFunction<std::remove_pointer_t<KnownFolderPath>>(L"shell32.dll", "SHGetKnownFolderPath");
+    auto release = SystemFunction<std::remove_pointer_t<TaskMemFree>>(L"ole32.dll", "CoTaskMemFree");
+    if (known && release) {
+        constexpr GUID kProgramData = {0x62AB5D82, 0xFDC1, 0x4DC3, {0xA9, 0xDD, 0x07, 0x0D, 0x1D, 0x49, 0x5D, 0x97}};
+        PWSTR path = nullptr;
+        if (SUCCEEDED(known(kProgramData, 0, nullptr, &path)) && path) folder = path;
+        release(path);
+    } else {
+        using FolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
+        constexpr int kCommonAppData = 0x0023;  // CSIDL_COMMON_APPDATA
+        std::vector<wchar_t> path(MAX_PATH + 1);
+        if (auto byNumber = SystemFunction<std::remove_pointer_t<FolderPath>>(L"shell32.dll", "SHGetFolderPathW"))
+            if (byNumber(nullptr, kCommonAppData, nullptr, 0, path.data()) == S_OK) folder = path.data();
+    }
+    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
+    return folder;
+}
+
 std::wstring ProgramFolder() {
     std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
@@ -86,23 +193,74 @@ std::wstring ProgramFolder() {
     }
 }
 
-void ShellOpen(HWND owner, const std::wstring& file, const std::wstring& parameters) {
-    Launch(owner, file, parameters.c_str());
+void OpenForDesktopUser(HWND owner, const std::wstring& file) {
+    if (!OpenAsDesktopUser(file, nullptr)) Launch(owner, file, nullptr);
 }
 
-void ShellOpenURL(HWND owner, const std::wstring& address) { Launch(owner, address, nullptr); }
+namespace {
 
-UniqueHandle StartProgram(const std::wstring& file, const std::wstring& parameters) {
+UniqueHandle Start(const std::wstring& file, const std::wstring& parameters, DWORD flags, HANDLE* thread) {
     std::wstring commandLine = L"\"" + file + L"\"";
     if (!parameters.empty()) commandLine += L" " + parameters;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(file.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+    if (!CreateProcessW(file.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr, nullptr, &startup,
                         &process))
         return UniqueHandle();
-    CloseHandle(process.hThread);
+    if (thread)
+        *thread = process.hThread;
+    else
+        CloseHandle(process.hThread);
     return UniqueHandle(process.hProcess);
+}
+
+std::wstring WithoutLongPrefix(const std::wstring& path) {
+    if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) return L"\\" + path.substr(7);
+    if (path.compare(0, 4, L"\\\\?\\") == 0) return path.substr(4);
+    return path;
+}
+
+}  // namespace
+
+UniqueHandle StartProgram(const std::wstring& file, const std::wstring& parameters) {
+    return Start(file, parameters, 0, nullptr);
+}
+
+bool SamePathName(const std::wstring& a, const std::wstring& b) {
+    const std::wstring x = WithoutLongPrefix(a), y = WithoutLongPrefix(b);
+    return !x.empty() && lstrcmpiW(x.c_str(), y.c_str()) == 0;
+}
+
+UniqueHandle StartVerifiedProgram(HANDLE verified, const std::wstring& file, const std::wstring& parameters) {
+    using FinalPath = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
+    using ImageName = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto finalPath = reinterpret_cast<FinalPath>(
+        reinterpret_cast<void*>(kernel ? GetProcAddress(kernel, "GetFinalPathNameByHandleW") : nullptr));
+    auto imageName = reinterpret_cast<ImageName>(
+        reinterpret_cast<void*>(kernel ? GetProcAddress(kernel, "QueryFullProcessImageNameW") : nullptr));
+    if (!finalPath || !imageName) return Start(file, parameters, 0, nullptr);
+
+    HANDLE thread = nullptr;
+    UniqueHandle process = Start(file, parameters, CREATE_SUSPENDED, &thread);
+    if (!process) return process;
+    UniqueHandle threadHandle(thread);
+    constexpr DWORD kLongest = 32768;
+    std::vector<wchar_t> held(kLongest), running(kLongest);
+    const DWORD heldLength = finalPath(verified, held.data(), kLongest, 0);  // normalized, with its drive letter
+    DWORD runningLength = kLongest;
+    const bool named = imageName(process.get(), 0, running.data(), &runningLength) != FALSE;
+    if (heldLength == 0 || heldLength >= kLongest || !named ||
+        !SamePathName(std::wstring(held.data(), heldLength), std::wstring(running.data(), runningLength))) {
+        TerminateProcess(process.get(), 1);
+        return UniqueHandle();
+    }
+    if (ResumeThread(thread) == static_cast<DWORD>(-1)) {
+        TerminateProcess(process.get(), 1);
+        return UniqueHandle();
+    }
+    return process;
 }
 
 std::wstring HelpPath(const std::wstring& folder, const std::wstring& file, const std::wstring& topic) {
@@ -139,7 +297,7 @@ void PlayClickSound() {
         playSound(L"click", GetModuleHandleW(nullptr), SND_RESOURCE);
 }
 
-std::wstring HomePageUrl() { return L"http://" + Widen(ZEPHRIN_WEB_HOST) + L"/"; }
-std::wstring SupportPageUrl() { return L"http://" + Widen(ZEPHRIN_WEB_HOST) + L"/support/"; }
+std::wstring HomePageUrl() { return L"https://" + Widen(ZEPHRIN_WEB_HOST) + L"/"; }
+std::wstring SupportPageUrl() { return L"https://" + Widen(ZEPHRIN_WEB_HOST) + L"/support/"; }
 
 }  // namespace zephrin

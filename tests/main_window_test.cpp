@@ -106,7 +106,7 @@ TEST_F(MainWindowTest, NavigationTargetsAndTheirSounds) {
     recorder.log.clear();
     main->FindAs<MenuItem>(L"TechSupportPopup")->onClick();
     EXPECT_EQ(recorder.log, (L{L"click", L"url:" + SupportPageUrl()}));
-    EXPECT_EQ(HomePageUrl().rfind(L"http://", 0), 0u);
+    EXPECT_EQ(HomePageUrl().rfind(L"https://", 0), 0u);
     EXPECT_EQ(SupportPageUrl(), HomePageUrl() + L"support/");
 }
 

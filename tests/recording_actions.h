@@ -21,8 +21,8 @@ struct Recorder {
         Actions a;
         a.playClick = [this] { log.push_back(L"click"); };
         a.openUrl = [this](const std::wstring& u) { log.push_back(L"url:" + u); };
-        a.open = [this](const std::wstring& f, const std::wstring& p) { log.push_back(L"open:" + f + L"|" + p); };
-        a.openNoOwner = [this](const std::wstring& f, const std::wstring& p) {
+        a.openDocument = [this](const std::wstring& f) { log.push_back(L"open:" + f + L"|"); };
+        a.startProgram = [this](const std::wstring& f, const std::wstring& p) {
             log.push_back(L"run:" + f + L"|" + p);
         };
         a.showHelp = [this](const std::wstring& f, const std::wstring& t) { log.push_back(L"help:" + f + L"|" + t); };

@@ -157,11 +157,12 @@ protected:
             if (name != L"." && name != L"..") names.push_back(name);
         return names;
     }
+    HeldFolder Staging() const { return *HeldFolder::Take(folder_, {}); }
     ReleaseSource At(unsigned short port) const { return ReleaseSource{"127.0.0.1", port, key_, 1000ms}; }
     SetupDownload Download(unsigned short port, FetchCancel& cancel) {
         Release release{"99.0.0.0", "/downloads/zephrin/ZephrinSetup-99.exe", 1000,
                         "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef"};
-        return DownloadSetup(At(port), release, folder_, nullptr, cancel);
+        return DownloadSetup(At(port), release, Staging(), nullptr, cancel);
     }
     std::wstring folder_;
     std::string key_;
@@ -234,9 +235,45 @@ TEST_F(ReleaseDownload, ACancelStopsTheDownloadAndRemovesTheFile) {
                     "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef"};
     ReleaseSource source = At(endless.port());
     source.deadline = 60s;  // past the test's own limit: only the cancel can end it
-    const auto got = DownloadSetup(source, release, folder_, nullptr, cancel);
+    const auto got = DownloadSetup(source, release, Staging(), nullptr, cancel);
     canceller.Join();
     ASSERT_TRUE(std::holds_alternative<UpdateFailure>(got));
     EXPECT_EQ(std::get<UpdateFailure>(got), UpdateFailure::Cancelled);
     EXPECT_EQ(Leftovers(), std::vector<std::wstring>{});
+}
+
+TEST(StagingFolder, TakesOnlyPlainLocalFoldersAndRemovesOnlyTheDownloadsOwn) {
+    const std::wstring root = TempFolder() + L"zephrin-staging-test\\";
+    CreateDirectoryW(root.c_str(), nullptr);
+    CreateDirectoryW((root + L"Made").c_str(), nullptr);  // a level that exists already is taken over
+    auto held = HeldFolder::Take(root, {L"Made", L"New"});
+    ASSERT_TRUE(held.has_value());
+    EXPECT_EQ(held->path(), root + L"Made\\New\\");
+    EXPECT_EQ(GetFileAttributesW((root + L"Made\\New").c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD(FILE_ATTRIBUTE_DIRECTORY));
+
+    // Each download's folder has a name of its own that nobody can know ahead.
+    auto other = HeldFolder::Take(root, {L"Made", L"New"});
+    ASSERT_TRUE(held->AddNewLevel(L"ZephrinUpdate-") && other->AddNewLevel(L"ZephrinUpdate-"));
+    EXPECT_NE(held->path(), other->path());
+    EXPECT_EQ(held->path().size(), (root + L"Made\\New\\ZephrinUpdate-0123456789abcdef\\").size());
+    const std::wstring download = held->path();
+    held->RemoveInnermost();
+    EXPECT_EQ(held->path(), root + L"Made\\New\\");
+    EXPECT_EQ(GetFileAttributesW(download.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(held->path().c_str()), INVALID_FILE_ATTRIBUTES) << "the staging folder stays";
+    other->RemoveInnermost();
+
+    // A file where a level should be, a name that climbs or descends, a share: none is taken.
+    HANDLE file = CreateFileW((root + L"Made\\New\\File").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(file);
+    EXPECT_FALSE(HeldFolder::Take(root, {L"Made", L"New", L"File"}).has_value());
+    EXPECT_FALSE(HeldFolder::Take(root, {L"Made\\..\\Made"}).has_value());
+    EXPECT_FALSE(HeldFolder::Take(L"\\\\127.0.0.1\\c$\\", {L"Made"}).has_value());
+    EXPECT_FALSE(HeldFolder::Take(root + L"Missing\\", {L"Made"}).has_value());
+
+    EXPECT_TRUE(DeleteThroughHandle(root + L"Made\\New\\File"));
+    EXPECT_EQ(GetFileAttributesW((root + L"Made\\New\\File").c_str()), INVALID_FILE_ATTRIBUTES);
+    other.reset();
+    held.reset();
+    for (const wchar_t* level : {L"Made\\New", L"Made", L""}) RemoveDirectoryW((root + level).c_str());
 }

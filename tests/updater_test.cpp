@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include "platform/program_key.h"
+#include "platform/shell.h"
 
 using namespace zephrin;
 using namespace zephrin::test;
@@ -15,10 +16,12 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The updater's download folders in the temporary folder, with their trailing separators.
+// Where the updater stages its downloads, with its trailing separator.
+std::wstring StagingFolder() { return CommonDataFolder() + L"ORVANE\\Zephrin\\Updates\\"; }
+// The updater's download folders there, with their trailing separators.
 std::vector<std::wstring> DownloadFolders() {
     std::vector<std::wstring> folders;
-    for (const auto& name : FilesIn(TempFolder(), L"ZephrinUpdate-*")) folders.push_back(TempFolder() + name + L"\\");
+    for (const auto& name : FilesIn(StagingFolder(), L"ZephrinUpdate-*")) folders.push_back(StagingFolder() + name + L"\\");
     return folders;
 }
 // Files named so in any download folder, by their full paths.
@@ -210,4 +213,49 @@ TEST_F(UpdaterTest, TheMainWindowsButtonStartsTheUpdaterWhichFindsNothingNewer) 
     EXPECT_TRUE(IsWindowVisible(main)) << "the main window stays open";
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(zephrin.WaitExit(20s), std::optional<DWORD>(0));
+}
+
+namespace {
+
+// Files in a folder and the folder itself, one level deep.
+void RemoveFolder(const std::wstring& folder) {
+    for (const auto& name : FilesIn(folder, L"*.*")) DeleteFileW((folder + name).c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+TEST_F(UpdaterTest, AProgramThatTakesTheCloseAsItsSignalCannotGetOtherBytesRun) {
+    // A user's program of Zephrin's name and class. Told to close, it tries to
+    // put its own program where the download lies, by writing over it and by
+    // moving its folder away and making a new one in its place.
+    const std::wstring attacker = TempFolder() + L"zephrin-attacker\\";
+    const std::wstring moved = TempFolder() + L"zephrin-moved\\";
+    RemoveFolder(attacker);
+    RemoveFolder(moved);
+    ASSERT_TRUE(CreateDirectoryW(attacker.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW((BinFolder() + L"fake_window.exe").c_str(), (attacker + L"Zephrin.exe").c_str(), FALSE));
+    ServeRelease(L"newer");
+    Program fake(L"TZPMainForm " + StagingFolder() + L" " + BinFolder() + L"launch_probe.exe " +
+                     moved.substr(0, moved.size() - 1),
+                 attacker + L"Zephrin.exe");
+    ASSERT_NE(WaitForWindow(L"TZPMainForm", fake.pid(), 10s), nullptr);
+
+    Program updater(L"", L"ZephrinUpdate.exe");
+    const auto box = WaitForMessageBox(updater.pid(), 60s);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(fake.WaitExit(10s), std::optional<DWORD>(0)) << "it was told to close, and did";
+    // The download was still held for writing by the updater alone. Wine lets a
+    // held folder be moved (Windows does not, and only administrators may
+    // change it there); the check then reads the new file and refuses it.
+    EXPECT_EQ(ReadTextFile(attacker + L"Zephrin.exe.swapped"), L"write=refused\nfolder=replaced\n");
+    EXPECT_EQ(box->text, kUntrusted);
+    EXPECT_EQ(SetupStarts(), kNone);
+    EXPECT_EQ(FilesIn(moved, L"*.started"), std::vector<std::wstring>{}) << "nor the moved download";
+    EXPECT_EQ(DownloadFolders(), kNone) << "the planted file went with the refusal";
+    AnswerMessageBox(*box, IDOK);
+    EXPECT_EQ(updater.WaitExit(20s), std::optional<DWORD>(1));
+    EXPECT_FALSE(ReadRaw(kProgramRoot, kProgramKeyPath, L"Updated").present);
+    RemoveFolder(attacker);
+    RemoveFolder(moved);
 }

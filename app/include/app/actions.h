@@ -11,9 +11,12 @@ namespace zephrin {
 
 struct Actions {
     std::function<void()> playClick;
+    // Pages and documents open as the user who logged on, not with our rights.
     std::function<void(const std::wstring& url)> openUrl;
-    std::function<void(const std::wstring& file, const std::wstring& params)> open;
-    std::function<void(const std::wstring& file, const std::wstring& params)> openNoOwner;
+    std::function<void(const std::wstring& file)> openDocument;
+    // Our own programs start by their full path, never through the file
+    // associations a user may change; they run elevated as we do.
+    std::function<void(const std::wstring& file, const std::wstring& params)> startProgram;
     std::function<void(const std::wstring& file, const std::wstring& topic)> showHelp;
     std::function<int(HWND owner, const std::wstring& text, const std::wstring& title, UINT style)>
         messageBox;

@@ -15,7 +15,7 @@ namespace zephrin {
 // What the updater was built to trust and where it asks.
 struct UpdaterConfig {
     ReleaseSource source;
-    std::wstring downloadFolder;  // with its trailing separator
+    std::wstring commonData;  // the system's data folder for all users, where downloads are staged
 };
 
 // How a run ended, as the user was told.
@@ -41,7 +41,7 @@ private:
     void Work();
     void ReleaseChecked();
     void SetupDownloaded();
-    void Install(VerifiedSetup setup);
+    void Install(StagedSetup setup);
     void Refuse(UpdateFailure failure);
     void Cancel();
     void Finish(UpdaterEnd end);
@@ -56,6 +56,7 @@ private:
     Mutex mutex_;  // guards what the worker hands over
     std::optional<ReleaseCheck> check_;
     std::optional<SetupDownload> download_;
+    Release release_;  // the one being downloaded, as the signed manifest names it
     UpdaterEnd end_ = UpdaterEnd::Cancelled;
     bool finished_ = false;
     bool installing_ = false;

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +16,7 @@
 #include "features/release.h"
 #include "features/release_fetch.h"
 #include "platform/handles.h"
+#include "platform/held_folder.h"
 
 namespace zephrin {
 
@@ -40,44 +42,55 @@ using ReleaseCheck = std::variant<Release, UpToDate, UpdateFailure>;
 // Asks for the manifest and checks its signature before reading anything in it.
 ReleaseCheck CheckRelease(const ReleaseSource& source, std::string_view runningVersion, FetchCancel& cancel);
 
-// A setup program on disk, first while it downloads, then once its bytes
-// match the signed manifest. While it exists nobody else can change the
-// file, and it is deleted when this goes.
-class VerifiedSetup {
+// Where downloads are staged: a folder in the system's common data folder
+// that only administrators can change, at every level (see HeldFolder).
+// Nullopt when it cannot be made so.
+std::optional<HeldFolder> TakeStagingFolder(const std::wstring& commonData);
+inline constexpr const wchar_t* kStagingLevels[] = {L"ORVANE", L"Zephrin", L"Updates"};
+
+// A setup program in a download folder of its own: first written, then
+// checked against the signed manifest, then started. While it exists nobody
+// else can change the file or its folders; the file and its folder go with it.
+class StagedSetup {
 public:
-    VerifiedSetup() = default;
-    VerifiedSetup(std::wstring path, UniqueHandle file, std::wstring folder)
-        : path_(std::move(path)), folder_(std::move(folder)), reader_(std::move(file)) {}
-    VerifiedSetup(VerifiedSetup&& other) noexcept
-        : path_(std::exchange(other.path_, std::wstring())),
-          folder_(std::exchange(other.folder_, std::wstring())),
-          reader_(std::move(other.reader_)) {}
-    VerifiedSetup& operator=(VerifiedSetup&& other) noexcept;
-    ~VerifiedSetup();
+    StagedSetup() = default;
+    StagedSetup(HeldFolder folder, std::wstring path, UniqueHandle file)
+        : folder_(std::move(folder)), path_(std::move(path)), file_(std::move(file)) {}
+    StagedSetup(StagedSetup&& other) noexcept = default;
+    StagedSetup& operator=(StagedSetup&& other) noexcept;
+    ~StagedSetup();
+
     const std::wstring& path() const { return path_; }
-    HANDLE file() const { return reader_.get(); }
-    // Changes how the file is held open; the old handle closes first.
-    void Reopen(UniqueHandle handle) { reader_ = std::move(handle); }
+    HANDLE file() const { return file_.get(); }
+    bool verified() const { return verified_; }
+
+    // Lets the written file go and opens it again for reading only, with
+    // nobody else allowed to write or delete it, then checks its size and
+    // hash through that handle. Nullopt when it is the release's setup program.
+    std::optional<UpdateFailure> Verify(const Release& release);
+    // Starts the verified file with `parameters`: what runs is what was checked.
+    // Its process handle, or an empty one when it did not start.
+    UniqueHandle Start(const std::wstring& parameters) const;
 
 private:
     void Clear();
+    HeldFolder folder_;
     std::wstring path_;
-    std::wstring folder_;  // the private folder it lies in, removed with it
-    UniqueHandle reader_;
+    UniqueHandle file_;
+    bool verified_ = false;
 };
 
 using DownloadProgress = std::function<void(std::uint64_t received, std::uint64_t total)>;
-using SetupDownload = std::variant<VerifiedSetup, UpdateFailure>;
+using SetupDownload = std::variant<StagedSetup, UpdateFailure>;
 
-// Downloads the release's setup program into `folder` and checks its size and hash.
-SetupDownload DownloadSetup(const ReleaseSource& source, const Release& release, const std::wstring& folder,
+// Downloads the release's setup program into a new folder inside `staging`.
+// What it hands on is written, not yet verified, and held by us alone.
+SetupDownload DownloadSetup(const ReleaseSource& source, const Release& release, HeldFolder staging,
                             const DownloadProgress& progress, FetchCancel& cancel);
 
-// Each download gets a folder of its own in the temporary folder, named so
-// that a leftover could be recognised, with the setup program inside.
+// Each download gets a folder of its own, named so that a leftover could be
+// recognised, with the setup program inside.
 inline constexpr wchar_t kDownloadFolderPrefix[] = L"ZephrinUpdate-";
 inline constexpr wchar_t kSetupDownloadName[] = L"ZephrinSetup.exe";
-// Who may use that folder: administrators and the system, and no one else.
-inline constexpr wchar_t kDownloadFolderAccess[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 
 }  // namespace zephrin

@@ -12,12 +12,28 @@ namespace zephrin {
 // The folder of the running program file, with its trailing separator.
 std::wstring ProgramFolder();
 
-// Opens a file, program or address; `owner` may be null.
-void ShellOpen(HWND owner, const std::wstring& file, const std::wstring& parameters);
-void ShellOpenURL(HWND owner, const std::wstring& address);
+// Opens a page or document as the user who logged on, through the desktop's
+// own shell, so that nothing we open runs with our rights. Where the shell
+// cannot be asked so, the shell opens it for us, owned by `owner` (may be null).
+void OpenForDesktopUser(HWND owner, const std::wstring& file);
 // Starts a program directly, without the shell's file associations; its
 // process handle, or an empty one when it could not start.
 UniqueHandle StartProgram(const std::wstring& file, const std::wstring& parameters);
+
+// The system's folder for data of all users (ProgramData), with its trailing
+// separator: from the shell's known folder, never from the environment, which
+// the user sets. Empty when the shell cannot say.
+std::wstring CommonDataFolder();
+
+// Starts `file`, which `verified` holds open without write or delete
+// sharing, and makes sure that what runs is that file: where the system can
+// tell (Vista on), the process starts suspended and is ended unstarted when
+// its image is not the file the handle holds. Elsewhere the held handle and
+// its folder's access list are what keep it the same.
+UniqueHandle StartVerifiedProgram(HANDLE verified, const std::wstring& file, const std::wstring& parameters);
+// Whether two full paths name the same file, in the forms the system gives
+// them: a handle's final path (\\?\ and \\?\UNC\) and a process image's path.
+bool SamePathName(const std::wstring& a, const std::wstring& b);
 
 // Takes the program's own folder and the current folder out of the search
 // for libraries loaded from now on: we run elevated, possibly from a Downloads
