@@ -7,6 +7,7 @@
 #include "app/progress_window.h"
 #include "app/window_names.h"
 #include "features/tuning_engine.h"
+#include "platform/desktop_user.h"
 #include "platform/identity.h"
 #include "platform/other_copy.h"
 #include "platform/program_key.h"
@@ -89,7 +90,7 @@ void RunOptimize(MainWindow& main, ProgressWindow& progress) {
         if (!RunSteps(progress, L"MessageUpdate",
                       {{2, L"MessageChange1"}, {3, L"MessageChange2"}, {2, L"MessageChange3"}, {4, L"MessageChange4"}}))
             return;
-        outcome = Optimize(row, speed);
+        outcome = Optimize(row, speed, OtherDesktopUserSid());
     }
     main.restoreButton()->SetEnabled(outcome.backupHeld);
     if (!outcome.backupHeld) {
@@ -113,7 +114,7 @@ void RunRestore(MainWindow& main, ProgressWindow& progress) {
         BusyScope busy(main, progress);
         if (!RunSteps(progress, L"MessageRestore", {{2, L"MessageChange1"}, {3, L"MessageChange2"}, {4, L"MessageChange5"}}))
             return;
-        outcome = Restore(main.modemCombo()->Selected());
+        outcome = Restore(main.modemCombo()->Selected(), OtherDesktopUserSid());
     }
     main.restoreButton()->SetEnabled(outcome.backupHeld);
     if (outcome.nothingSaved) {
@@ -151,7 +152,7 @@ int RunRestoreCommand() {
         pause = [ms] { Sleep(ms); };
     }
 #endif
-    const RestoreOutcome outcome = Restore(ReadProgramInteger(value::kInternetType, 0), pause);
+    const RestoreOutcome outcome = Restore(ReadProgramInteger(value::kInternetType, 0), OtherDesktopUserSid(), pause);
     return outcome.AllBack() && !outcome.backupHeld ? kRestoreDone : kRestoreIncomplete;
 }
 

@@ -1,6 +1,7 @@
 #include "features/tuning_engine.h"
 
 #include "features/tuning_plan.h"
+#include "platform/desktop_user.h"
 #include "platform/program_key.h"
 #include "platform/registry.h"
 
@@ -8,6 +9,19 @@
 
 namespace zephrin {
 namespace {
+
+// Where a tuned place lies: a per-user key in the desktop user's own hive.
+KeyPlace At(const RegistryPlace& place, const std::wstring& desktopUser) {
+    if (place.root == HKEY_CURRENT_USER) return UserKeyPlace(desktopUser, place.path);
+    return {place.root, place.path};
+}
+RawRead ReadRawAt(const KeyPlace& key, const wchar_t* name, RawValue& out) {
+    return ReadRegistryRaw(key.root, key.path, name, out);
+}
+bool WriteAt(const KeyPlace& key, const wchar_t* name, const RawValue& value) {
+    return WriteRegistryRawChecked(key.root, key.path, name, value);
+}
+bool DeleteAt(const KeyPlace& key, const wchar_t* name) { return DeleteRegistryValueChecked(key.root, key.path, name); }
 
 // Names listed in a REG_MULTI_SZ value; nullopt when the list cannot be read as one.
 std::optional<std::vector<std::wstring>> ReadNameList(const std::wstring& name) {
@@ -71,21 +85,21 @@ void SaveChoice(int row, int speedLevel) {
     WriteProgramInteger(value::kSpeedSetting, speedLevel);
 }
 
-OptimizeOutcome Optimize(int row, int speedLevel) {
+OptimizeOutcome Optimize(int row, int speedLevel, const std::wstring& desktopUser) {
     OptimizeOutcome outcome;
-    if (!BackupHeld() && !TakeBackup()) return outcome;  // nothing is written without a backup
+    if (!BackupHeld() && !TakeBackup(desktopUser)) return outcome;  // nothing is written without a backup
     outcome.backupHeld = true;
-    outcome.refused = WriteTunedValues(row, speedLevel);
+    outcome.refused = WriteTunedValues(row, speedLevel, desktopUser);
     outcome.changed = static_cast<int>(TunedValuesFor(row, speedLevel).size() - outcome.refused.size());
     return outcome;
 }
 
-RestoreOutcome Restore(int row, const std::function<void()>& betweenValues) {
+RestoreOutcome Restore(int row, const std::wstring& desktopUser, const std::function<void()>& betweenValues) {
     RestoreOutcome outcome;
     // Without a backup there is nothing to put back: writing an older version's
     // defaults would overwrite the user's own values.
     if (BackupHeld())
-        outcome = PutBackOriginals(row, betweenValues);
+        outcome = PutBackOriginals(row, desktopUser, betweenValues);
     else
         outcome.nothingSaved = true;
     // The backup goes only once every original is back in place; the flag goes first.
@@ -94,20 +108,21 @@ RestoreOutcome Restore(int row, const std::function<void()>& betweenValues) {
     return outcome;
 }
 
-bool TakeBackup() {
+bool TakeBackup(const std::wstring& desktopUser) {
     // A flag with nothing behind it goes first: were the run stopped half way,
     // the first values written must not make a partial record count as held.
     // A stale, half-written record from an interrupted run must not survive either.
     bool stored = DeleteProgramValue(value::kRestore) && DropBackup();
     for (const BackupValue& b : BackupValues()) {
-        const int32_t v = ReadRegistryInteger(b.place.root, b.place.path, b.name, b.defaultValue, false);
+        const KeyPlace key = At(b.place, desktopUser);
+        const int32_t v = ReadRegistryInteger(key.root, key.path, b.name, b.defaultValue, false);
         stored = stored && WriteRegistryRawChecked(kProgramRoot, kProgramKeyPath, b.name, DwordValue(v));
     }
     std::vector<std::wstring> absent;
     for (const TunedValue& t : AllTunedValues()) {
         if (!stored) break;
         RawValue raw;
-        switch (ReadRegistryRaw(t.place.root, t.place.path, t.name, raw)) {
+        switch (ReadRawAt(At(t.place, desktopUser), t.name, raw)) {
         case RawRead::Present:
             stored = WriteRegistryRawChecked(kProgramRoot, kBackupKeyPath, t.name, raw);
             break;
@@ -130,14 +145,14 @@ bool TakeBackup() {
     return stored;
 }
 
-std::vector<std::wstring> WriteTunedValues(int row, int speedLevel) {
+std::vector<std::wstring> WriteTunedValues(int row, int speedLevel, const std::wstring& desktopUser) {
     std::vector<std::wstring> refused;
     for (const TunedValue& t : TunedValuesFor(row, speedLevel))
-        if (!WriteRegistryRawChecked(t.place.root, t.place.path, t.name, DwordValue(t.data))) refused.push_back(t.name);
+        if (!WriteAt(At(t.place, desktopUser), t.name, DwordValue(t.data))) refused.push_back(t.name);
     return refused;
 }
 
-RestoreOutcome PutBackOriginals(int row, const std::function<void()>& betweenValues) {
+RestoreOutcome PutBackOriginals(int row, const std::wstring& desktopUser, const std::function<void()>& betweenValues) {
     RestoreOutcome outcome;
     auto check = [&outcome, &betweenValues](bool ok, const wchar_t* name) {
         if (!ok) outcome.notPutBack.push_back(name);
@@ -153,13 +168,13 @@ RestoreOutcome PutBackOriginals(int row, const std::function<void()>& betweenVal
             RawValue raw;
             switch (ReadRegistryRaw(kProgramRoot, kBackupKeyPath, t.name, raw)) {
             case RawRead::Present:
-                check(WriteRegistryRawChecked(t.place.root, t.place.path, t.name, raw), t.name);
+                check(WriteAt(At(t.place, desktopUser), t.name, raw), t.name);
                 break;
             case RawRead::Absent:
                 // Not saved, so it must be listed as absent before it may be deleted. Neither
                 // saved nor listed (or no list at all) is a damaged record: its original is lost.
                 if (absent && Contains(*absent, t.name))
-                    check(DeleteRegistryValueChecked(t.place.root, t.place.path, t.name), t.name);
+                    check(DeleteAt(At(t.place, desktopUser), t.name), t.name);
                 else
                     missing(t.name);
                 break;
@@ -173,11 +188,11 @@ RestoreOutcome PutBackOriginals(int row, const std::function<void()>& betweenVal
     // A backup taken by an older version holds only the four values.
     for (const BackupValue& b : BackupValues()) {
         const int32_t v = ReadProgramInteger(b.name, b.defaultValue);
-        check(WriteRegistryRawChecked(b.place.root, b.place.path, b.name, DwordValue(v)), b.name);
+        check(WriteAt(At(b.place, desktopUser), b.name, DwordValue(v)), b.name);
     }
     if (RowGetsStackValues(row)) {
         for (const TunedValue& t : AllTunedValues())
-            if (!IsBackupValue(t.name)) check(DeleteRegistryValueChecked(t.place.root, t.place.path, t.name), t.name);
+            if (!IsBackupValue(t.name)) check(DeleteAt(At(t.place, desktopUser), t.name), t.name);
     }
     return outcome;
 }

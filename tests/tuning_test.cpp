@@ -527,8 +527,8 @@ TEST_F(TuningTest, NoInterruptionLosesTheOriginals) {
     EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
 
     // Killed while the tuned values were being written.
-    TakeBackup();
-    WriteTunedValues(0, 1);
+    TakeBackup(L"");
+    WriteTunedValues(0, 1, L"");
     DeleteRegistryValue(HKEY_LOCAL_MACHINE, kPschedPolicyKey.path, L"MaxOutstandingSends", false);
     restoreFully();
     EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
@@ -543,7 +543,7 @@ TEST_F(TuningTest, NoInterruptionLosesTheOriginals) {
     // Killed after the originals were back and the flag gone, with backups left over.
     Open(0, 1);
     RunOptimize(*main, *progress);
-    PutBackOriginals(0);
+    PutBackOriginals(0, L"");
     DeleteProgramValue(value::kRestore);
     EXPECT_TRUE(TakeSnapshot() == originals);
     Open(0, 1);
@@ -880,6 +880,32 @@ TEST_F(RefusedWrites, SavedOriginalsThatCannotBeReadKeepTheBackup) {
     recorder.answers = {IDOK, IDNO};
     RunRestore(*main, *progress);
     EXPECT_TRUE(TakeSnapshot() == originals) << Describe(TakeSnapshot());
+}
+
+TEST_F(TuningTest, AnotherAdministratorsRunTunesAndRestoresTheDesktopUsersOwnSettings) {
+    // Started with another administrator's password: HKEY_CURRENT_USER is that
+    // administrator's, and the desktop user's settings lie in their own hive.
+    const std::wstring sid = L"S-1-5-21-1111-2222-3333-1001";
+    const std::wstring theirs = L"\\" + sid + kInternetSettingsKey.path;
+    WriteDword(HKEY_USERS, theirs, L"MaxConnectionsPerServer", 10);
+    WriteDword(HKEY_CURRENT_USER, kInternetSettingsKey.path, L"MaxConnectionsPerServer", 3);
+    const OptimizeOutcome tuned = Optimize(0, 1, sid);
+    EXPECT_TRUE(tuned.backupHeld);
+    EXPECT_TRUE(tuned.refused.empty());
+    for (const TunedValue& t : TunedValuesFor(0, 1)) {
+        if (t.place.root != HKEY_CURRENT_USER) continue;
+        EXPECT_EQ(ReadDwordValue(HKEY_USERS, theirs, t.name), std::optional<DWORD>(t.data)) << Narrow(t.name);
+    }
+    EXPECT_EQ(System(kInternetSettingsKey, L"MaxConnectionsPerServer"), 3u) << "the running account's stays";
+    EXPECT_FALSE(ReadRaw(HKEY_CURRENT_USER, kInternetSettingsKey.path, L"MaxConnectionsPer1_0Server").present);
+
+    const RestoreOutcome back = Restore(0, sid);
+    EXPECT_TRUE(back.AllBack());
+    EXPECT_EQ(ReadDwordValue(HKEY_USERS, theirs, L"MaxConnectionsPerServer"), std::optional<DWORD>(10));
+    EXPECT_FALSE(ReadRaw(HKEY_USERS, theirs, L"MaxConnectionsPer1_0Server").present) << "absent before, absent after";
+    EXPECT_EQ(System(kInternetSettingsKey, L"MaxConnectionsPerServer"), 3u);
+    EXPECT_FALSE(BackupHeld());
+    DeleteKeyTree(HKEY_USERS, sid);
 }
 
 TEST_F(TuningTest, StaleRestoreFlagWithoutABackupStillBacksUp) {

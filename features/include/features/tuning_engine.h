@@ -35,19 +35,24 @@ struct RestoreOutcome {
 bool BackupHeld();
 // Remembers the connection row and speed level the user chose.
 void SaveChoice(int row, int speedLevel);
+// `desktopUser`: the security identifier of the user whose per-user values
+// are meant, when that is not the user we run as (OtherDesktopUserSid);
+// empty for our own HKEY_CURRENT_USER.
+
 // Backs the originals up unless a backup is held, then writes the tuned values.
-OptimizeOutcome Optimize(int row, int speedLevel);
+OptimizeOutcome Optimize(int row, int speedLevel, const std::wstring& desktopUser);
 // Puts the originals back; releases the backup only when all of them are back.
 // `betweenValues` runs after each value, for callers that pace the work.
-RestoreOutcome Restore(int row, const std::function<void()>& betweenValues = {});
+RestoreOutcome Restore(int row, const std::wstring& desktopUser, const std::function<void()>& betweenValues = {});
 
 // The steps of the two operations.
 // True once the whole record is stored and read back; otherwise none of it is left.
-bool TakeBackup();
+bool TakeBackup(const std::wstring& desktopUser);
 // The names Windows refused.
-std::vector<std::wstring> WriteTunedValues(int row, int speedLevel);
+std::vector<std::wstring> WriteTunedValues(int row, int speedLevel, const std::wstring& desktopUser);
 // Fills the outcome's two lists of names that are not back.
-RestoreOutcome PutBackOriginals(int row, const std::function<void()>& betweenValues = {});
+RestoreOutcome PutBackOriginals(int row, const std::wstring& desktopUser,
+                                const std::function<void()>& betweenValues = {});
 // True when nothing of a record is left.
 bool DropBackup();
 
