@@ -71,3 +71,16 @@ stop_display() {
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
   XVFB_PID=
 }
+
+# Prints the one PEM public key a program file carries, byte for byte as it
+# lies in the file; fails when it carries none or more than one.
+embedded_release_key() {  # program-file
+  python3 - "$1" <<'PY'
+import re, sys
+data = open(sys.argv[1], "rb").read()
+keys = re.findall(rb"-----BEGIN PUBLIC KEY-----\n[A-Za-z0-9+/=\n]+-----END PUBLIC KEY-----\n", data)
+if len(keys) != 1:
+    sys.exit(f"{sys.argv[1]} carries {len(keys)} public keys, not one")
+sys.stdout.write(keys[0].decode("ascii"))
+PY
+}

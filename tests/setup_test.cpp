@@ -4,6 +4,8 @@
 
 #include <shlobj.h>
 
+#include <cstdio>
+
 #include "harness.h"
 #include "platform/program_key.h"
 #include "system_values.h"
@@ -22,7 +24,11 @@ std::wstring KnownFolder(int csidl) {
     return path;
 }
 
-std::wstring InstallFolder() { return KnownFolder(CSIDL_PROGRAM_FILES) + L"\\ORVANE\\Zephrin\\"; }
+std::wstring ProgramFiles() { return KnownFolder(CSIDL_PROGRAM_FILES) + L"\\"; }
+std::wstring InstallFolder() { return ProgramFiles() + L"ORVANE\\Zephrin\\"; }
+// The machine's application data folder, where the updater stages its downloads.
+std::wstring CommonData() { return KnownFolder(CSIDL_COMMON_APPDATA) + L"\\"; }
+std::wstring UpdatesFolder() { return CommonData() + L"ORVANE\\Zephrin\\Updates\\"; }
 std::wstring Shortcut() { return KnownFolder(CSIDL_COMMON_PROGRAMS) + L"\\Zephrin\\Zephrin.lnk"; }
 bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 bool SameFile(const std::wstring& a, const std::wstring& b) {
@@ -49,7 +55,7 @@ protected:
         ClearSystemValues();
     }
     void TearDown() override {
-        if (Exists(InstallFolder() + L"Uninstall.exe")) Uninstall();
+        if (Exists(InstallFolder() + L"ZephrinUninstall.exe")) Uninstall();
         ResetProgramKey();
         ClearSystemValues();
     }
@@ -57,12 +63,14 @@ protected:
         Program setup(L"/S " + arguments, L"ZephrinSetup.exe");
         ASSERT_EQ(setup.WaitExit(60s), std::optional<DWORD>(0));
     }
-    // The uninstaller hands over to a copy of itself and ends at once; its work is done when its traces are gone.
-    static void Uninstall() {
-        Program uninstall(L"/S", InstallFolder() + L"Uninstall.exe");
+    // The uninstaller hands over to a copy of itself and ends at once; its work is done when its traces are
+    // gone: its entry, and the folder unless something that is not ours stays in it.
+    static void Uninstall(const std::wstring& folder = InstallFolder(), bool folderGoes = true) {
+        Program uninstall(L"/S", folder + L"ZephrinUninstall.exe");
         ASSERT_TRUE(uninstall.WaitExit(60s).has_value());
-        EXPECT_TRUE(WaitUntil([] { return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && !Exists(InstallFolder()); },
-                              60s));
+        EXPECT_TRUE(WaitUntil([&] {
+            return !KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey) && (!folderGoes || !Exists(folder));
+        }, 60s));
     }
     static std::wstring Entry(const wchar_t* name) {
         return ReadSzValue(HKEY_LOCAL_MACHINE, kUninstallKey, name).value_or(L"(none)");
@@ -84,15 +92,19 @@ protected:
 
 TEST_F(SetupTest, SilentInstallPutsEverythingInPlaceAndUninstallTakesItAway) {
     Install(L"");
-    for (const wchar_t* file : {L"Zephrin.exe", L"ZephrinUpdate.exe", L"Zephrin.chm", L"License.rtf", L"Uninstall.exe"})
+    for (const wchar_t* file :
+         {L"Zephrin.exe", L"ZephrinUpdate.exe", L"Zephrin.chm", L"ZephrinLicense.rtf", L"ZephrinUninstall.exe"})
         EXPECT_TRUE(Exists(InstallFolder() + file)) << Narrow(file);
+    // The plain names belong to whatever else shares the folder.
+    for (const wchar_t* file : {L"License.rtf", L"Uninstall.exe"}) EXPECT_FALSE(Exists(InstallFolder() + file));
     EXPECT_TRUE(Exists(Shortcut()));
+    EXPECT_TRUE(Exists(UpdatesFolder()));
     EXPECT_EQ(Entry(L"DisplayName"), L"Zephrin");
     EXPECT_EQ(Entry(L"DisplayVersion"), L"7.8.18.2014");
     EXPECT_EQ(Entry(L"Publisher"), L"ORVANE");
     EXPECT_EQ(Entry(L"DisplayIcon"), InstallFolder() + L"Zephrin.exe,0");
-    EXPECT_EQ(Entry(L"UninstallString"), L"\"" + InstallFolder() + L"Uninstall.exe\"");
-    EXPECT_EQ(Entry(L"QuietUninstallString"), L"\"" + InstallFolder() + L"Uninstall.exe\" /S");
+    EXPECT_EQ(Entry(L"UninstallString"), L"\"" + InstallFolder() + L"ZephrinUninstall.exe\"");
+    EXPECT_EQ(Entry(L"QuietUninstallString"), L"\"" + InstallFolder() + L"ZephrinUninstall.exe\" /S");
     EXPECT_GT(ReadDwordValue(HKEY_LOCAL_MACHINE, kUninstallKey, L"EstimatedSize").value_or(0), 500u) << "KB";
     EXPECT_EQ(ReadSzValue(kProgramRoot, kProgramKeyPath, L"Language"), std::optional<std::wstring>(L"english"))
         << "an English user interface";
@@ -103,6 +115,8 @@ TEST_F(SetupTest, SilentInstallPutsEverythingInPlaceAndUninstallTakesItAway) {
     Uninstall();
     EXPECT_FALSE(Exists(Shortcut()));
     EXPECT_FALSE(KeyExists(kProgramRoot, kProgramKeyPath)) << "no backup: the program key goes";
+    EXPECT_FALSE(Exists(ProgramFiles() + L"ORVANE")) << "the setup program made it";
+    EXPECT_FALSE(Exists(CommonData() + L"ORVANE"));
 }
 
 TEST_F(SetupTest, UpgradeKeepsBackupChoicesAndLanguageAndMarksTheUpdate) {
@@ -128,6 +142,171 @@ TEST_F(SetupTest, UpgradeKeepsBackupChoicesAndLanguageAndMarksTheUpdate) {
     InstalledProgramTitle();
     EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"Updated"), std::optional<DWORD>(0));
     EXPECT_TRUE(ReadSzValue(kProgramRoot, kProgramKeyPath, L"UpdatedDate").has_value()) << "stamped at the start";
+}
+
+namespace {
+
+bool WriteFileText(const std::wstring& path, const std::string& text) {
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f) return false;
+    const bool written = fwrite(text.data(), 1, text.size(), f) == text.size();
+    return fclose(f) == 0 && written;
+}
+
+// A folder of the machine's that the cases may fill, emptied and removed again, with what is in it.
+void RemoveTree(const std::wstring& folder) {
+    for (const std::wstring& name : FilesIn(folder, L"*")) {
+        if (name == L"." || name == L"..") continue;
+        const std::wstring path = folder + name;
+        if (GetFileAttributesW(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY) {
+            RemoveTree(path + L"\\");
+        } else {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
+    }
+    RemoveDirectoryW(folder.c_str());
+}
+
+}  // namespace
+
+TEST_F(SetupTest, UpgradeOverThePlainNamesOfAnOlderSetupTakesThemAway) {
+    Install(L"");
+    // What an older setup left: its uninstaller and licence under the plain names, and an entry that names them.
+    ASSERT_TRUE(MoveFileW((InstallFolder() + L"ZephrinUninstall.exe").c_str(), (InstallFolder() + L"Uninstall.exe").c_str()));
+    ASSERT_TRUE(MoveFileW((InstallFolder() + L"ZephrinLicense.rtf").c_str(), (InstallFolder() + L"License.rtf").c_str()));
+    WriteSz(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", L"\"" + InstallFolder() + L"Uninstall.exe\"");
+    WriteSz(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString", L"\"" + InstallFolder() + L"Uninstall.exe\" /S");
+
+    Install(L"");
+    EXPECT_FALSE(Exists(InstallFolder() + L"Uninstall.exe"));
+    EXPECT_FALSE(Exists(InstallFolder() + L"License.rtf"));
+    EXPECT_TRUE(Exists(InstallFolder() + L"ZephrinUninstall.exe"));
+    EXPECT_TRUE(SameFile(InstallFolder() + L"ZephrinLicense.rtf", BinFolder() + L"ZephrinLicense.rtf"));
+    EXPECT_EQ(Entry(L"UninstallString"), L"\"" + InstallFolder() + L"ZephrinUninstall.exe\"");
+    EXPECT_EQ(Entry(L"QuietUninstallString"), L"\"" + InstallFolder() + L"ZephrinUninstall.exe\" /S");
+    Uninstall();
+    EXPECT_FALSE(Exists(ProgramFiles() + L"ORVANE")) << "the first setup made it, and the upgrade remembered that";
+}
+
+TEST_F(SetupTest, FilesOfThePlainNamesThatAreNotOursStayAndSoDoesTheirFolder) {
+    Install(L"");
+    // Another program shares the folder; the entry names our uninstaller, so these are not ours.
+    ASSERT_TRUE(WriteFileText(InstallFolder() + L"Uninstall.exe", "another program's uninstaller"));
+    ASSERT_TRUE(WriteFileText(InstallFolder() + L"License.rtf", "another program's licence"));
+    Install(L"");
+    EXPECT_EQ(ReadFileBytes(InstallFolder() + L"Uninstall.exe"), "another program's uninstaller");
+    EXPECT_EQ(ReadFileBytes(InstallFolder() + L"License.rtf"), "another program's licence");
+
+    Uninstall(InstallFolder(), false);
+    EXPECT_EQ(ReadFileBytes(InstallFolder() + L"Uninstall.exe"), "another program's uninstaller");
+    EXPECT_EQ(ReadFileBytes(InstallFolder() + L"License.rtf"), "another program's licence");
+    EXPECT_FALSE(Exists(InstallFolder() + L"Zephrin.exe"));
+    RemoveTree(ProgramFiles() + L"ORVANE\\");
+}
+
+TEST_F(SetupTest, ReinstallGoesToTheFolderOfThePresentInstallation) {
+    const std::wstring elsewhere = ProgramFiles() + L"ZephrinElsewhere\\";
+    Install(L"/D=" + elsewhere.substr(0, elsewhere.size() - 1));
+    ASSERT_TRUE(Exists(elsewhere + L"Zephrin.exe"));
+    EXPECT_EQ(Entry(L"InstallLocation"), elsewhere.substr(0, elsewhere.size() - 1));
+
+    Install(L"");
+    EXPECT_FALSE(Exists(InstallFolder())) << "not the default folder";
+    EXPECT_TRUE(SameFile(elsewhere + L"ZephrinUpdate.exe", BinFolder() + L"ZephrinUpdate.exe"));
+    EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"Updated"), std::optional<DWORD>(1)) << "an upgrade";
+    EXPECT_EQ(Entry(L"UninstallString"), L"\"" + elsewhere + L"ZephrinUninstall.exe\"");
+
+    Uninstall(elsewhere);
+}
+
+TEST_F(SetupTest, SilentInstallOutsideProgramFilesIsRefusedWithNothingWritten) {
+    const std::wstring outside = TempFolder() + L"ZephrinOutside";
+    // Made whole before it is compared, so climbing out of Program Files is outside too.
+    const std::wstring climbing = ProgramFiles() + L"..\\ZephrinClimbed";
+    const std::wstring climbed = ProgramFiles().substr(0, 3) + L"ZephrinClimbed";
+    for (const std::wstring& folder : {outside, climbing}) {
+        Program setup(L"/S /D=" + folder, L"ZephrinSetup.exe");
+        const auto exit = setup.WaitExit(60s);
+        EXPECT_EQ(exit, std::optional<DWORD>(2)) << Narrow(folder) << ": aborted by the script";
+    }
+    EXPECT_FALSE(Exists(outside));
+    EXPECT_FALSE(Exists(climbed));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+    EXPECT_FALSE(KeyExists(kProgramRoot, kProgramKeyPath)) << "not even the language";
+    EXPECT_FALSE(Exists(Shortcut()));
+    EXPECT_FALSE(Exists(UpdatesFolder()));
+}
+
+TEST_F(SetupTest, FoldersThatWereThereBeforeStayAfterUninstall) {
+    // The maker's folders exist already, one of them holding another program's data.
+    ASSERT_TRUE(CreateDirectoryW((ProgramFiles() + L"ORVANE").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((CommonData() + L"ORVANE").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((CommonData() + L"ORVANE\\Other").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileText(CommonData() + L"ORVANE\\Other\\settings.ini", "[other]"));
+
+    Install(L"");
+    EXPECT_TRUE(Exists(UpdatesFolder()));
+    Uninstall();
+    EXPECT_TRUE(Exists(ProgramFiles() + L"ORVANE")) << "the setup program did not make it";
+    EXPECT_FALSE(Exists(CommonData() + L"ORVANE\\Zephrin"));
+    EXPECT_EQ(ReadFileBytes(CommonData() + L"ORVANE\\Other\\settings.ini"), "[other]");
+    RemoveTree(ProgramFiles() + L"ORVANE\\");
+    RemoveTree(CommonData() + L"ORVANE\\");
+}
+
+// Wine keeps no access lists on files, so what can be seen here is the
+// command the setup program runs, not what it does: icacls is replaced by
+// launch_probe, which records its command line.
+TEST_F(SetupTest, InstallWithAWindowOutsideProgramFilesLimitsTheFolderToAdministrators) {
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::wstring icacls = std::wstring(system) + L"\\icacls.exe";
+    const std::wstring saved = icacls + L".zephrin-saved";
+    const std::wstring record = icacls + L".started";
+    ASSERT_TRUE(MoveFileExW(icacls.c_str(), saved.c_str(), MOVEFILE_REPLACE_EXISTING));
+    struct PutBack {
+        std::wstring icacls, saved;
+        ~PutBack() { MoveFileExW(saved.c_str(), icacls.c_str(), MOVEFILE_REPLACE_EXISTING); }
+    } putBack{icacls, saved};
+    ASSERT_TRUE(CopyFileW((BinFolder() + L"launch_probe.exe").c_str(), icacls.c_str(), FALSE));
+    DeleteFileW(record.c_str());
+    // The file in the system folder, not Wine's own program of that name.
+    wchar_t overrides[1024] = {};
+    GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 1024);
+    const std::wstring before = overrides;
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", (before.empty() ? L"" : before + L";").append(L"icacls.exe=n").c_str());
+
+    const std::wstring folder = TempFolder() + L"ZephrinOwnFolder";
+    Program setup(L"/LANG=english /D=" + folder, L"ZephrinSetup.exe");
+    HWND wizard = nullptr;
+    const bool shown = WaitUntil([&] {
+        for (HWND w : TopWindowsOf(0))
+            if (WindowText(w).rfind(L"Zephrin Setup", 0) == 0 && IsWindowVisible(w)) wizard = w;
+        return wizard != nullptr;
+    }, 60s);
+    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", before.empty() ? nullptr : before.c_str());
+    ASSERT_TRUE(shown);
+    // Welcome, licence, the files, and the last page: the default button each time it can be pressed.
+    EXPECT_TRUE(WaitUntil([&] {
+        HWND next = GetDlgItem(wizard, IDOK);
+        if (IsWindow(wizard) && IsWindowEnabled(next) && IsWindowVisible(next)) {
+            PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(next));
+            Sleep(300);
+        }
+        return !IsWindow(wizard);
+    }, 120s));
+    EXPECT_EQ(setup.WaitExit(30s), std::optional<DWORD>(0));
+
+    EXPECT_EQ(ReadTextFile(record),
+              L"\"" + folder + L"\" /reset /T /Q\n"
+              L"\"" + folder + L"\" /inheritance:r /grant:r *S-1-5-32-544:(OI)(CI)F *S-1-5-18:(OI)(CI)F "
+              L"*S-1-5-32-545:(OI)(CI)RX /Q\n"
+              L"\"" + folder + L"\" /setowner *S-1-5-32-544 /T /Q\n");
+    EXPECT_TRUE(Exists(folder + L"\\Zephrin.exe"));
+    EXPECT_EQ(Entry(L"InstallLocation"), folder);
+    DeleteFileW(record.c_str());
+    Uninstall(folder + L"\\");
 }
 
 TEST_F(SetupTest, UninstallPutsTheOriginalNetworkSettingsBack) {
@@ -156,7 +335,7 @@ TEST_F(SetupTest, UninstallWithZephrinOpenAsksToCloseItAndRetries) {
     ASSERT_NE(main, nullptr);
 
     // Not silent: the uninstaller hands over to a copy of itself, whose window we find by its title.
-    Program uninstall(L"", InstallFolder() + L"Uninstall.exe");
+    Program uninstall(L"", InstallFolder() + L"ZephrinUninstall.exe");
     HWND wizard = nullptr;
     ASSERT_TRUE(WaitUntil([&] {
         for (HWND w : TopWindowsOf(0))

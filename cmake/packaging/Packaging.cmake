@@ -6,7 +6,7 @@
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY TRUE)
 install(TARGETS Zephrin ZephrinUpdate RUNTIME DESTINATION .)
 install(FILES ${CMAKE_BINARY_DIR}/bin/Zephrin.chm ${CMAKE_BINARY_DIR}/bin/Zephrin-korean.chm
-              ${CMAKE_BINARY_DIR}/bin/License.rtf DESTINATION .)
+              ${CMAKE_BINARY_DIR}/bin/ZephrinLicense.rtf DESTINATION .)
 
 set(CPACK_GENERATOR NSIS)
 set(CPACK_PACKAGE_NAME Zephrin)
