@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "harness.h"
+#include "platform/registry.h"
 #include "platform/program_key.h"
 #include "system_values.h"
 
@@ -272,10 +273,11 @@ TEST_F(SetupTest, InstallWithAWindowOutsideProgramFilesLimitsTheFolderToAdminist
     ASSERT_TRUE(CopyFileW((BinFolder() + L"launch_probe.exe").c_str(), icacls.c_str(), FALSE));
     DeleteFileW(record.c_str());
     // The file in the system folder, not Wine's own program of that name.
-    wchar_t overrides[1024] = {};
-    GetEnvironmentVariableW(L"WINEDLLOVERRIDES", overrides, 1024);
-    const std::wstring before = overrides;
-    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", (before.empty() ? L"" : before + L";").append(L"icacls.exe=n").c_str());
+    struct NativeFirst {
+        NativeFirst() { WriteSz(HKEY_CURRENT_USER, kKey, L"icacls.exe", L"native"); }
+        ~NativeFirst() { DeleteRegistryValue(HKEY_CURRENT_USER, kKey, L"icacls.exe", false); }
+        const wchar_t* kKey = L"\\Software\\Wine\\DllOverrides";
+    } nativeFirst;
 
     const std::wstring folder = TempFolder() + L"ZephrinOwnFolder";
     Program setup(L"/LANG=english /D=" + folder, L"ZephrinSetup.exe");
@@ -285,7 +287,6 @@ TEST_F(SetupTest, InstallWithAWindowOutsideProgramFilesLimitsTheFolderToAdminist
             if (WindowText(w).rfind(L"Zephrin Setup", 0) == 0 && IsWindowVisible(w)) wizard = w;
         return wizard != nullptr;
     }, 60s);
-    SetEnvironmentVariableW(L"WINEDLLOVERRIDES", before.empty() ? nullptr : before.c_str());
     ASSERT_TRUE(shown);
     // Welcome, licence, the files, and the last page: the default button each time it can be pressed.
     EXPECT_TRUE(WaitUntil([&] {
