@@ -145,6 +145,18 @@ TEST_F(StartupTest, SecondStartRestoresTheFirstCopyAndEnds) {
     EXPECT_EQ(first.WaitExit(20s), std::optional<DWORD>(0));
 }
 
+TEST(Hardening, AnOverrunOnTheStackEndsTheProgramBeforeItGoesOn) {
+    // Built as the programs are: the canary of a function's frame, and a copy checked against its destination.
+    for (const wchar_t* how : {L"canary", L"copy"}) {
+        SCOPED_TRACE(Narrow(how));
+        const std::wstring marker = BinFolder() + L"overrun_probe.exe.survived";
+        DeleteFileW(marker.c_str());
+        Program probe(how, BinFolder() + L"overrun_probe.exe");
+        EXPECT_EQ(probe.WaitExit(20s), std::optional<DWORD>(0xC0000409));
+        EXPECT_EQ(GetFileAttributesW(marker.c_str()), INVALID_FILE_ATTRIBUTES) << "it went on after the overrun";
+    }
+}
+
 TEST(PlantedLibraries, NeitherProgramLoadsALibraryLyingBesideIt) {
     // Copies of both programs in a folder of their own, as in a Downloads folder, with a library
     // under a system name beside them that only our own code could ask for. (Wine's own common
