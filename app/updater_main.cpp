@@ -22,9 +22,14 @@
 #define ZEPHRIN_RELEASE_DEADLINE_MS 30000
 #endif
 
+#ifndef ZEPHRIN_BUILT_AT
+#define ZEPHRIN_BUILT_AT "1970-01-01T00:00:00Z"
+#endif
+
 namespace zephrin {
-// The maker's public key, compiled in from the build's key file.
-extern const char kReleasePublicKeyPem[];
+// The maker's public keys, compiled in from the build's key files.
+extern const char* const kReleasePublicKeys[];
+extern const std::size_t kReleasePublicKeyCount;
 }  // namespace zephrin
 
 namespace {
@@ -44,9 +49,11 @@ int RunUpdater() {
     UpdaterConfig config;
     config.source.host = ZEPHRIN_UPDATE_HOST;
     config.source.port = ZEPHRIN_RELEASE_PORT;
-    config.source.publicKeyPem = kReleasePublicKeyPem;
+    config.source.publicKeys.assign(kReleasePublicKeys, kReleasePublicKeys + kReleasePublicKeyCount);
     config.source.deadline = std::chrono::milliseconds(ZEPHRIN_RELEASE_DEADLINE_MS);
     config.commonData = CommonDataFolder();
+    // The day it was built: a clock before it is wrong and cannot tell that a manifest expired.
+    config.builtAt = ParseUtcTime(ZEPHRIN_BUILT_AT).value_or(0);
     UpdaterWindow window(std::move(config));
     if (!window.Start()) return 1;
     app.Run();

@@ -21,6 +21,14 @@ constexpr UINT kSetupDownloaded = WM_APP + 3;
 constexpr int kProgressSteps = 1000;
 
 std::wstring UpdaterText(const wchar_t* key) { return Caption(kUpdaterSection, key); }
+
+std::int64_t SecondsSince1970() {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const std::uint64_t ticks = static_cast<std::uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
+    constexpr std::uint64_t kTicksTo1970 = 116444736000000000ull;  // 100 ns steps from 1601 to 1970
+    return ticks < kTicksTo1970 ? 0 : static_cast<std::int64_t>((ticks - kTicksTo1970) / 10000000);
+}
 std::wstring UpdateFormText(const wchar_t* key) { return Caption(kUpdateFormName, key); }
 
 }  // namespace
@@ -77,7 +85,11 @@ bool UpdaterWindow::Start() {
 // The worker: the manifest, then the setup program. It touches no window;
 // it only posts, and the window reads what it left under the lock.
 void UpdaterWindow::Work() {
-    ReleaseCheck check = CheckRelease(config_.source, kProductVersionAscii, cancel_);
+    ReleaseMemory memory;
+    memory.highestSerial = static_cast<std::uint32_t>(ReadProgramInteger(value::kReleaseSerial, 0));
+    memory.now = SecondsSince1970();
+    memory.builtAt = config_.builtAt;
+    ReleaseCheck check = CheckRelease(config_.source, kProductVersionAscii, memory, cancel_);
     const Release* release = std::get_if<Release>(&check);
     std::optional<Release> wanted;
     if (release) wanted = *release;
@@ -137,7 +149,8 @@ void UpdaterWindow::ReleaseChecked() {
         status_->SetCaption(UpdateFormText(L"UpdateLabel2"));
         return;
     }
-    if (std::holds_alternative<UpToDate>(*check)) {
+    if (const UpToDate* current = std::get_if<UpToDate>(&*check)) {
+        RememberSerial(current->serial);
         Tell({UpdateFormText(L"MessageBoxNoUpdate1"), UpdateFormText(L"MessageBoxNoUpdate2")},
              MB_OK | MB_ICONINFORMATION);
         return Finish(UpdaterEnd::UpToDate);
@@ -189,11 +202,17 @@ void UpdaterWindow::Install(StagedSetup setup) {
     }
     // The setup program sets it too; the next start of Zephrin turns it into the update's date.
     WriteProgramBool(value::kUpdated, true);
+    RememberSerial(release_.serial);
     const int answer = Tell({UpdateFormText(L"MessageBoxUpdateRestart1"), UpdateFormText(L"MessageBoxUpdateRestart2"),
                              UpdateFormText(L"MessageBoxUpdateRestart3")},
                             MB_YESNO | MB_ICONINFORMATION);
     if (answer == IDYES) StartProgram(ProgramFolder() + kProgramFile, L"");
     Finish(UpdaterEnd::Installed);
+}
+
+void UpdaterWindow::RememberSerial(std::uint32_t serial) {
+    if (serial > static_cast<std::uint32_t>(ReadProgramInteger(value::kReleaseSerial, 0)))
+        WriteProgramInteger(value::kReleaseSerial, static_cast<std::int32_t>(serial));
 }
 
 void UpdaterWindow::Refuse(UpdateFailure failure) {
@@ -211,6 +230,7 @@ void UpdaterWindow::Refuse(UpdateFailure failure) {
         text = {UpdaterText(L"MessageBoxNoVerify1"), UpdateFormText(L"MessageBoxManualUpdate2")};
         break;
     case UpdateFailure::NoSpace: text = {UpdaterText(L"MessageBoxNoSpace1")}; break;
+    case UpdateFailure::OutOfDate: text = {UpdaterText(L"MessageBoxOutOfDate1")}; break;
     }
     text.push_back(UpdaterText(L"MessageBoxNothingInstalled"));
     Tell(text, MB_OK | MB_ICONWARNING);

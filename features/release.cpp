@@ -94,12 +94,50 @@ std::optional<Release> ParseRelease(std::string_view text) {
     const std::string* setup = field("setup");
     const std::string* size = field("size");
     const std::string* sha256 = field("sha256");
-    if (!version || !setup || !size || !sha256) return std::nullopt;
+    const std::string* issued = field("issued");
+    const std::string* expires = field("expires");
+    const std::string* serial = field("serial");
+    if (!version || !setup || !size || !sha256 || !issued || !expires || !serial) return std::nullopt;
     const auto bytes = WholeNumber(*size);
     if (!VersionParts(*version) || !IsPlainServerPath(*setup) || !bytes || *bytes == 0 || *bytes > kMaxSetupBytes ||
         sha256->size() != 64 || !IsLowerHex(*sha256))
         return std::nullopt;
-    return Release{*version, *setup, *bytes, *sha256};
+    const auto from = ParseUtcTime(*issued);
+    const auto until = ParseUtcTime(*expires);
+    const auto number = WholeNumber(*serial);
+    if (!from || !until || *until <= *from || *until - *from > kMaxManifestLife) return std::nullopt;
+    if (!number || *number == 0 || *number > 0xFFFFFFFFu) return std::nullopt;
+    return Release{*version, *setup, *bytes, *sha256, *from, *until, static_cast<std::uint32_t>(*number)};
+}
+
+std::optional<std::int64_t> ParseUtcTime(std::string_view text) {
+    if (text.size() != 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
+        text[16] != ':' || text[19] != 'Z')
+        return std::nullopt;
+    const auto part = [&](size_t at, size_t length) { return WholeNumber(text.substr(at, length)); };
+    const auto year = part(0, 4), month = part(5, 2), day = part(8, 2);
+    const auto hour = part(11, 2), minute = part(14, 2), second = part(17, 2);
+    if (!year || !month || !day || !hour || !minute || !second) return std::nullopt;
+    if (*year < 1970 || *month < 1 || *month > 12 || *hour > 23 || *minute > 59 || *second > 59) return std::nullopt;
+    const bool leap = (*year % 4 == 0 && *year % 100 != 0) || *year % 400 == 0;
+    static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (*day < 1 || *day > kDays[*month - 1] + (leap && *month == 2 ? 1 : 0)) return std::nullopt;
+    // Days since 1970 by the civil calendar (March-based years, so that leap days come last).
+    const std::int64_t y = static_cast<std::int64_t>(*year) - (*month <= 2 ? 1 : 0);
+    const std::int64_t era = y / 400;
+    const std::int64_t yearOfEra = y - era * 400;
+    const std::int64_t m = static_cast<std::int64_t>(*month);
+    const std::int64_t dayOfYear = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<std::int64_t>(*day) - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const std::int64_t days = era * 146097 + dayOfEra - 719468;
+    return days * 86400 + static_cast<std::int64_t>(*hour * 3600 + *minute * 60 + *second);
+}
+
+Freshness JudgeFreshness(const Release& release, std::int64_t now, std::int64_t builtAt,
+                         std::uint32_t highestSerial) {
+    if (release.serial < highestSerial) return Freshness::Replayed;
+    if (now >= builtAt && now > release.expires) return Freshness::Expired;
+    return Freshness::Fresh;
 }
 
 std::optional<int> CompareVersions(std::string_view a, std::string_view b) {

@@ -42,7 +42,8 @@ bool MatchesRelease(HANDLE file, const Release& release) {
 
 }  // namespace
 
-ReleaseCheck CheckRelease(const ReleaseSource& source, std::string_view runningVersion, FetchCancel& cancel) {
+ReleaseCheck CheckRelease(const ReleaseSource& source, std::string_view runningVersion, const ReleaseMemory& memory,
+                          FetchCancel& cancel) {
     std::string manifest;
     FetchLimits limits;
     limits.connect = limits.idle = limits.total = source.deadline;
@@ -56,16 +57,23 @@ ReleaseCheck CheckRelease(const ReleaseSource& source, std::string_view runningV
     if (got != FetchResult::Done) return got == FetchResult::TooLong ? UpdateFailure::NotDownloaded : FailureOf(got);
     const auto split = SplitSignature(manifest);
     if (!split) return UpdateFailure::NotTrusted;
-    switch (VerifyRsaSha256(source.publicKeyPem, split->signedPart, split->signature)) {
-    case SignatureCheck::Valid: break;
-    case SignatureCheck::Invalid: return UpdateFailure::NotTrusted;
-    case SignatureCheck::Unavailable: return UpdateFailure::CannotVerify;
+    // Any trusted key will do; a system that could check none of them cannot say "not trusted".
+    SignatureCheck verdict = SignatureCheck::Invalid;
+    for (std::string_view key : source.publicKeys) {
+        const SignatureCheck check = VerifyRsaSha256(key, split->signedPart, split->signature);
+        if (check == SignatureCheck::Valid || (check == SignatureCheck::Unavailable && verdict == SignatureCheck::Invalid))
+            verdict = check;
+        if (verdict == SignatureCheck::Valid) break;
     }
+    if (verdict == SignatureCheck::Unavailable) return UpdateFailure::CannotVerify;
+    if (verdict != SignatureCheck::Valid) return UpdateFailure::NotTrusted;
     const auto release = ParseRelease(split->signedPart);
     if (!release) return UpdateFailure::NotTrusted;
+    if (JudgeFreshness(*release, memory.now, memory.builtAt, memory.highestSerial) != Freshness::Fresh)
+        return UpdateFailure::OutOfDate;
     const auto order = CompareVersions(release->version, runningVersion);
     if (!order) return UpdateFailure::NotTrusted;
-    if (*order <= 0) return UpToDate{};
+    if (*order <= 0) return UpToDate{release->serial};
     return *release;
 }
 

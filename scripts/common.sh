@@ -72,15 +72,29 @@ stop_display() {
   XVFB_PID=
 }
 
-# Prints the one PEM public key a program file carries, byte for byte as it
-# lies in the file; fails when it carries none or more than one.
-embedded_release_key() {  # program-file
-  python3 - "$1" <<'PY'
+# Writes the public keys compiled into a program file as key-1.pem, key-2.pem ... in a folder.
+embedded_release_keys() {  # program-file folder
+  python3 - "$1" "$2" <<'PY'
 import re, sys
 data = open(sys.argv[1], "rb").read()
 keys = re.findall(rb"-----BEGIN PUBLIC KEY-----\n[A-Za-z0-9+/=\n]+-----END PUBLIC KEY-----\n", data)
-if len(keys) != 1:
-    sys.exit(f"{sys.argv[1]} carries {len(keys)} public keys, not one")
-sys.stdout.write(keys[0].decode("ascii"))
+if not keys:
+    sys.exit(f"{sys.argv[1]} carries no public key")
+for n, key in enumerate(keys, 1):
+    open(f"{sys.argv[2]}/key-{n}.pem", "wb").write(key)
 PY
 }
+
+# The committed public keys that a release build trusts: the current one, and the previous one while keys change.
+committed_release_keys() {
+  local folder="$ROOT/resources/release"
+  echo "$folder/release-key.pub.pem"
+  if [ -e "$folder/release-key.previous.pub.pem" ]; then echo "$folder/release-key.previous.pub.pem"; fi
+}
+
+# One line per key, in a form that compares whatever the PEM's line breaks.
+key_fingerprints() {  # pem-file...
+  local f
+  for f in "$@"; do openssl pkey -pubin -in "$f" -outform DER | sha256sum | cut -d' ' -f1; done | sort
+}
+

@@ -8,6 +8,9 @@ sign="$(dirname "$0")/../scripts/sign-manifest"
 base=/downloads/zephrin
 rm -rf "$out"
 mkdir -p "$out"
+# One issue time and one serial for every case, so that no case is older than another by accident.
+export ZEPHRIN_MANIFEST_ISSUED=${ZEPHRIN_MANIFEST_ISSUED:-$(date -u +%Y-%m-%dT%H:%M:%SZ)}
+export ZEPHRIN_MANIFEST_SERIAL=1000
 
 release() {  # case key version setup-name setup-source [server-path]
   local dir="$out/$1"
@@ -16,10 +19,35 @@ release() {  # case key version setup-name setup-source [server-path]
   "$sign" "$keys/$2.pem" "$3" "${6:-$base/$4}" "$dir/$4" "$dir/release.manifest"
 }
 
+# Signs the case's manifest again after `edit` (a sed script) changed its text,
+# as the maker's key would: for manifests sign-manifest would never write.
+resign() {  # case edit
+  local manifest="$out/$1/release.manifest"
+  grep -v '^signature: ' "$manifest" | sed "$2" >"$manifest.signed"
+  openssl dgst -sha256 -sign "$keys/release.pem" -out "$manifest.sig" "$manifest.signed"
+  { cat "$manifest.signed"; printf 'signature: %s\n' "$(od -An -v -tx1 "$manifest.sig" | tr -d ' \n')"; } >"$manifest"
+  rm "$manifest.signed" "$manifest.sig"
+}
+
 release newer release 99.0.0.0 ZephrinSetup-99.exe "$standin"
 release real release 99.0.0.0 ZephrinSetup-99.exe "$real"
 release current release "$running" ZephrinSetup-99.exe "$standin"
 release other-key other 99.0.0.0 ZephrinSetup-99.exe "$standin"
+# The key the maker changes to, which the updater already trusts.
+release next-key next 99.0.0.0 ZephrinSetup-99.exe "$standin"
+
+# Stale manifests, each signed by the right key: long expired; older than one
+# acted on before (the test stores a higher serial); and ones sign-manifest
+# refuses to write, living too long or lacking a field.
+ZEPHRIN_MANIFEST_ISSUED=2020-03-01T12:00:00Z release expired release 99.0.0.0 ZephrinSetup-99.exe "$standin"
+ZEPHRIN_MANIFEST_SERIAL=5 release replayed release 99.0.0.0 ZephrinSetup-99.exe "$standin"
+release long-lived release 99.0.0.0 ZephrinSetup-99.exe "$standin"
+issued=$(sed -n 's/^issued: //p' "$out/long-lived/release.manifest")
+resign long-lived "s/^expires: .*/expires: $(date -u -d "@$(($(date -u -d "$issued" +%s) + 61 * 86400))" +%Y-%m-%dT%H:%M:%SZ)/"
+for field in issued expires serial; do
+  release "no-$field" release 99.0.0.0 ZephrinSetup-99.exe "$standin"
+  resign "no-$field" "/^$field: /d"
+done
 
 release manifest-changed release 99.0.0.0 ZephrinSetup-99.exe "$standin"
 sed -i 's/^version: 99.0.0.0$/version: 99.0.0.1/' "$out/manifest-changed/release.manifest"

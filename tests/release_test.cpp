@@ -25,7 +25,10 @@ const char kValid[] =
     "version: 7.8.19.2015\n"
     "setup: /downloads/zephrin/ZephrinSetup-7.8.19.2015.exe\n"
     "size: 661111\n"
-    "sha256: 0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef\n";
+    "sha256: 0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef\n"
+    "issued: 2026-12-10T09:30:00Z\n"
+    "expires: 2027-02-08T09:30:00Z\n"
+    "serial: 42\n";
 
 std::string With(std::string text, const std::string& from, const std::string& to) {
     const size_t at = text.find(from);
@@ -107,6 +110,9 @@ TEST(ReleaseManifest, OnlyAWellFormedReleaseIsRead) {
     EXPECT_EQ(release->setupPath, "/downloads/zephrin/ZephrinSetup-7.8.19.2015.exe");
     EXPECT_EQ(release->size, 661111u);
     EXPECT_EQ(release->sha256, "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef");
+    EXPECT_EQ(release->issued, 1796895000);
+    EXPECT_EQ(release->expires - release->issued, kMaxManifestLife) << "sixty days is the longest life";
+    EXPECT_EQ(release->serial, 42u);
     EXPECT_TRUE(ParseRelease(std::string(kValid) + "notes: fields this version does not know are left alone\n"));
     const std::string refused[] = {
         With(kValid, "ZEPHRIN-RELEASE 1", "ZEPHRIN-RELEASE 2"),
@@ -125,8 +131,40 @@ TEST(ReleaseManifest, OnlyAWellFormedReleaseIsRead) {
         With(kValid, "0123456789abcdef\n", "0123456789abcde\n"),
         With(kValid, "7.8.19.2015", "7.8.19"),
         With(kValid, "7.8.19.2015", "7.8.19.70000"),
+        With(kValid, "issued: 2026-12-10T09:30:00Z\n", ""),
+        With(kValid, "expires: 2027-02-08T09:30:00Z\n", ""),
+        With(kValid, "serial: 42\n", ""),
+        With(kValid, "2027-02-08T09:30:00Z", "2027-02-08T09:30:01Z"),  // a second over sixty days
+        With(kValid, "2027-02-08T09:30:00Z", "2026-12-10T09:30:00Z"),  // expires as it is issued
+        With(kValid, "2026-12-10T09:30:00Z", "2026-12-10 09:30:00Z"),
+        With(kValid, "2026-12-10T09:30:00Z", "2026-12-10T09:30:00+09:00"),
+        With(kValid, "serial: 42", "serial: 0"),
+        With(kValid, "serial: 42", "serial: 4294967296"),
+        With(kValid, "serial: 42", "serial: -42"),
     };
     for (const auto& text : refused) EXPECT_FALSE(ParseRelease(text).has_value()) << text;
+}
+
+TEST(ReleaseManifest, UtcTimesCountFromTheCalendar) {
+    EXPECT_EQ(ParseUtcTime("1970-01-01T00:00:00Z"), std::optional<std::int64_t>(0));
+    EXPECT_EQ(ParseUtcTime("2000-02-29T23:59:59Z"), std::optional<std::int64_t>(951868799));
+    EXPECT_EQ(ParseUtcTime("2038-01-19T03:14:08Z"), std::optional<std::int64_t>(2147483648)) << "past 32 bits";
+    for (const char* wrong : {"2100-02-29T00:00:00Z", "2026-04-31T00:00:00Z", "2026-13-01T00:00:00Z",
+                              "2026-12-10T24:00:00Z", "1969-12-31T23:59:59Z", "2026-12-10T09:30:00", "2026-1-10T09:30:00Z"})
+        EXPECT_FALSE(ParseUtcTime(wrong).has_value()) << wrong;
+}
+
+TEST(ReleaseManifest, AManifestIsStaleOnceExpiredByABelievableClockOrOlderThanOneActedOn) {
+    const Release release = *ParseRelease(kValid);
+    const std::int64_t built = *ParseUtcTime("2026-12-01T00:00:00Z");
+    EXPECT_EQ(JudgeFreshness(release, release.expires, built, 0), Freshness::Fresh) << "to the second it expires";
+    EXPECT_EQ(JudgeFreshness(release, release.expires + 1, built, 0), Freshness::Expired);
+    EXPECT_EQ(JudgeFreshness(release, release.issued - 86400, built, 42), Freshness::Fresh) << "a clock behind, the same serial";
+    // A clock set before this updater was built is wrong: it cannot say a manifest expired, but a serial still counts.
+    const std::int64_t afterExpiry = release.expires + 3600, builtLater = release.expires + 86400;
+    EXPECT_EQ(JudgeFreshness(release, afterExpiry, builtLater, 0), Freshness::Fresh);
+    EXPECT_EQ(JudgeFreshness(release, afterExpiry, builtLater, 43), Freshness::Replayed);
+    EXPECT_EQ(JudgeFreshness(release, release.issued, built, 43), Freshness::Replayed);
 }
 
 TEST(ReleaseManifest, VersionsCompareAsNumbersPartByPart) {
@@ -158,7 +196,7 @@ protected:
         return names;
     }
     HeldFolder Staging() const { return *HeldFolder::Take(folder_, {}); }
-    ReleaseSource At(unsigned short port) const { return ReleaseSource{"127.0.0.1", port, key_, 1000ms}; }
+    ReleaseSource At(unsigned short port) const { return ReleaseSource{"127.0.0.1", port, {key_}, 1000ms}; }
     SetupDownload Download(unsigned short port, FetchCancel& cancel) {
         Release release{"99.0.0.0", "/downloads/zephrin/ZephrinSetup-99.exe", 1000,
                         "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef"};
@@ -172,7 +210,7 @@ TEST_F(ReleaseDownload, StallsAndAbsentServersEndInTimeAndLeaveNoFile) {
     {
         LoopbackServer silent(LoopbackServer::Stall());
         FetchCancel cancel;
-        const auto check = CheckRelease(At(silent.port()), "7.8.18.2014", cancel);
+        const auto check = CheckRelease(At(silent.port()), "7.8.18.2014", {}, cancel);
         ASSERT_TRUE(std::holds_alternative<UpdateFailure>(check));
         EXPECT_EQ(std::get<UpdateFailure>(check), UpdateFailure::NotDownloaded) << "a manifest that never comes";
     }
@@ -194,7 +232,7 @@ TEST_F(ReleaseDownload, StallsAndAbsentServersEndInTimeAndLeaveNoFile) {
     unsigned short closedPort = 0;
     { closedPort = LoopbackServer(LoopbackServer::Stall()).port(); }
     FetchCancel cancel;
-    const auto check = CheckRelease(At(closedPort), "7.8.18.2014", cancel);
+    const auto check = CheckRelease(At(closedPort), "7.8.18.2014", {}, cancel);
     ASSERT_TRUE(std::holds_alternative<UpdateFailure>(check));
     EXPECT_EQ(std::get<UpdateFailure>(check), UpdateFailure::Unreachable);
 }
@@ -217,7 +255,7 @@ TEST_F(ReleaseDownload, OnlyRepliesThatGiveTheirLengthAreTaken) {
         EXPECT_EQ(std::get<UpdateFailure>(got), UpdateFailure::NotDownloaded);
         EXPECT_EQ(Leftovers(), std::vector<std::wstring>{});
         FetchCancel again;
-        const auto check = CheckRelease(At(server.port()), "7.8.18.2014", again);
+        const auto check = CheckRelease(At(server.port()), "7.8.18.2014", {}, again);
         ASSERT_TRUE(std::holds_alternative<UpdateFailure>(check));
         EXPECT_EQ(std::get<UpdateFailure>(check), UpdateFailure::NotDownloaded) << "nor as a manifest";
     }

@@ -91,6 +91,7 @@ protected:
 
 const std::wstring kUntrusted =
     L"The update failed its security check and was not trusted.\r\n\r\nNothing was installed.";
+const std::wstring kOutOfDate = L"The update information from the server is out of date.\r\n\r\nNothing was installed.";
 const std::wstring kUndelivered =
     L"The update could not be downloaded from the update server.\r\n\r\n"
     L"Please check your internet connection and try again.\r\n\r\nNothing was installed.";
@@ -123,7 +124,8 @@ TEST_F(UpdaterTest, EveryReleaseThatDoesNotProveItselfIsRefusedAndNothingRuns) {
     } cases[] = {
         {L"other-key", kUntrusted},       {L"manifest-changed", kUntrusted}, {L"setup-changed", kUntrusted},
         {L"setup-short", kUntrusted},     {L"setup-long", kUntrusted},       {L"missing", kUndelivered},
-        {L"moved", kUndelivered},         {L"oversized", kUndelivered},
+        {L"moved", kUndelivered},         {L"oversized", kUndelivered},      {L"long-lived", kUntrusted},
+        {L"no-issued", kUntrusted},       {L"no-expires", kUntrusted},       {L"no-serial", kUntrusted},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(Narrow(c.release));
@@ -258,4 +260,46 @@ TEST_F(UpdaterTest, AProgramThatTakesTheCloseAsItsSignalCannotGetOtherBytesRun) 
     EXPECT_FALSE(ReadRaw(kProgramRoot, kProgramKeyPath, L"Updated").present);
     RemoveFolder(attacker);
     RemoveFolder(moved);
+}
+
+TEST_F(UpdaterTest, StaleManifestsAreRefusedAndTheSerialRisesOnlyAfterAVerifiedOutcome) {
+    const auto serial = [] { return ReadDwordValue(kProgramRoot, kProgramKeyPath, L"ReleaseSerial"); };
+    const auto run = [](const wchar_t* release, DWORD exitCode) {
+        ServeRelease(release);
+        Program updater(L"", L"ZephrinUpdate.exe");
+        const auto box = WaitForMessageBox(updater.pid(), 60s);
+        if (!box) return std::wstring(L"no box");
+        AnswerMessageBox(*box, box->buttons.size() > 1 ? IDNO : IDOK);
+        EXPECT_EQ(updater.WaitExit(20s), std::optional<DWORD>(exitCode)) << Narrow(release);
+        return box->text;
+    };
+    // Long expired, by a clock past this updater's build.
+    EXPECT_EQ(run(L"expired", 1), kOutOfDate);
+    EXPECT_FALSE(serial().has_value());
+    // Older than a manifest acted on before: served again by someone in the middle.
+    WriteDword(kProgramRoot, kProgramKeyPath, L"ReleaseSerial", 6);
+    EXPECT_EQ(run(L"replayed", 1), kOutOfDate);
+    EXPECT_EQ(run(L"other-key", 1), kUntrusted);
+    EXPECT_EQ(serial(), std::optional<DWORD>(6)) << "nothing verified, nothing remembered";
+    // A verified "up to date" is acted on: its serial is kept.
+    EXPECT_EQ(run(L"current", 0), L"You already have the latest version of this software.\r\n\r\n"
+                                   L"No update is needed at this time.");
+    EXPECT_EQ(serial(), std::optional<DWORD>(1000));
+    EXPECT_EQ(Downloads(), kNone);
+    Korean();
+    EXPECT_EQ(run(L"expired", 1), L"\uC11C\uBC84\uC758 \uC5C5\uB370\uC774\uD2B8 \uC815\uBCF4\uAC00 "
+                                   L"\uC624\uB798\uB418\uC5C8\uC2B5\uB2C8\uB2E4.\r\n\r\n"
+                                   L"\uC544\uBB34\uAC83\uB3C4 \uC124\uCE58\uB418\uC9C0 \uC54A\uC558\uC2B5\uB2C8\uB2E4.");
+}
+
+TEST_F(UpdaterTest, AReleaseSignedByTheKeyTheMakerChangesToIsInstalled) {
+    ServeRelease(L"next-key");
+    Program updater(L"", L"ZephrinUpdate.exe");
+    const auto box = WaitForMessageBox(updater.pid(), 60s);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->text.rfind(L"The update has been installed.", 0), 0u) << Narrow(box->text);
+    ASSERT_EQ(SetupStarts().size(), 1u);
+    EXPECT_EQ(ReadDwordValue(kProgramRoot, kProgramKeyPath, L"ReleaseSerial"), std::optional<DWORD>(1000));
+    AnswerMessageBox(*box, IDNO);
+    EXPECT_EQ(updater.WaitExit(20s), std::optional<DWORD>(0));
 }

@@ -16,6 +16,7 @@ namespace zephrin {
 struct UpdaterConfig {
     ReleaseSource source;
     std::wstring commonData;  // the system's data folder for all users, where downloads are staged
+    std::int64_t builtAt = 0;  // when this updater was built, seconds since 1970 UTC
 };
 
 // How a run ended, as the user was told.
@@ -42,6 +43,8 @@ private:
     void ReleaseChecked();
     void SetupDownloaded();
     void Install(StagedSetup setup);
+    // The manifest with this serial was acted on: none with a lower one will be.
+    static void RememberSerial(std::uint32_t serial);
     void Refuse(UpdateFailure failure);
     void Cancel();
     void Finish(UpdaterEnd end);

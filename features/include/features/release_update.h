@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include "features/release.h"
 #include "features/release_fetch.h"
@@ -25,6 +26,7 @@ enum class UpdateFailure {
     NotDownloaded,   // the server answered, but not with the whole file
     NotTrusted,      // a signature, size or hash that does not match
     CannotVerify,    // this system cannot check signatures; nothing is trusted
+    OutOfDate,       // a signed manifest past its expiry, or older than one acted on before
     NoSpace,         // the temporary file could not be written
     Cancelled,
 };
@@ -32,15 +34,26 @@ enum class UpdateFailure {
 struct ReleaseSource {
     std::string host;
     unsigned short port = 80;
-    std::string_view publicKeyPem;
+    std::vector<std::string_view> publicKeys;  // PEM; a manifest signed by any of them is the maker's
     std::chrono::milliseconds deadline{30000};  // connect, idle and the manifest's whole exchange
 };
 
-struct UpToDate {};
+// What the updater knows besides the manifest, to tell a fresh one from a stale one.
+struct ReleaseMemory {
+    std::uint32_t highestSerial = 0;  // of the manifests acted on before; 0 for none
+    std::int64_t now = 0;             // this computer's clock, seconds since 1970 UTC
+    std::int64_t builtAt = 0;         // when this updater was built, likewise
+};
+
+struct UpToDate {
+    std::uint32_t serial = 0;  // of the manifest that said so
+};
 using ReleaseCheck = std::variant<Release, UpToDate, UpdateFailure>;
 
-// Asks for the manifest and checks its signature before reading anything in it.
-ReleaseCheck CheckRelease(const ReleaseSource& source, std::string_view runningVersion, FetchCancel& cancel);
+// Asks for the manifest and checks its signature before reading anything in
+// it, then whether it is fresh (see JudgeFreshness).
+ReleaseCheck CheckRelease(const ReleaseSource& source, std::string_view runningVersion, const ReleaseMemory& memory,
+                          FetchCancel& cancel);
 
 // Where downloads are staged: a folder in the system's common data folder
 // that only administrators can change, at every level (see HeldFolder).

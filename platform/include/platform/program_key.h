@@ -22,6 +22,8 @@ inline const wchar_t kLanguage[] = L"Language";
 // The full record of the tuned values' earlier state.
 inline const wchar_t kBackupRecord[] = L"BackupRecord";
 inline const wchar_t kBackupAbsent[] = L"BackupAbsent";
+// The highest release manifest serial the updater acted on: no lower one is taken again.
+inline const wchar_t kReleaseSerial[] = L"ReleaseSerial";
 }  // namespace value
 
 // Subkey of the program key that holds one value per tuned value that existed.
