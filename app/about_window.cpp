@@ -32,7 +32,9 @@ AboutWindow::AboutWindow(MainWindow& main, Actions& actions)
     help->tabOrder = 2;
     help->onClick = [this] { HelpButtonClick(); };
 
-    Add<Picture>(panel, L"LargeIcon", L"PRODUCTICON")->bounds = {372, 130, 256, 256};
+    Picture* icon = Add<Picture>(panel, L"LargeIcon", L"PRODUCTICON");
+    icon->bounds = {372, 130, 256, 256};
+    icon->exposed = Component::Exposed::Graphic;
     auto tahoma = [](int pt, unsigned style, Color color) {
         FontSpec f;
         f.name = L"Tahoma";
@@ -52,6 +54,7 @@ AboutWindow::AboutWindow(MainWindow& main, Actions& actions)
     license->font = tahoma(8, 0, RGB(0, 102, 204));
     license->cursor = CursorId::HandPoint;
     license->onClick = [this] { LicenseAgreementLabelClick(); };
+    AddKeyboardItem(license, {license}, true);
     license->onMouseEnter = [license] { license->SetFontStyle(license->font.style | kUnderline); };
     license->onMouseLeave = [license] { license->SetFontStyle(license->font.style & ~kUnderline); };
     Label* warning = Add<Label>(panel, L"CopyrightWarningLabel");

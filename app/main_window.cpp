@@ -45,7 +45,9 @@ MainWindow::MainWindow(Actions& actions)
 
 void MainWindow::Build() {
     Add<Picture>(nullptr, L"BackgroundImage", L"BACKGROUND")->bounds = {0, 0, 764, 500};
-    Add<Picture>(nullptr, L"TopLogoImage", L"LOGO")->bounds = {8, 16, 400, 50};
+    Picture* logo = Add<Picture>(nullptr, L"TopLogoImage", L"LOGO");
+    logo->bounds = {8, 16, 400, 50};
+    logo->exposed = Component::Exposed::Graphic;
     navButton1_ = Add<Picture>(nullptr, L"NavButton1", L"NAVBUTTON1");
     navButton1_->bounds = {672, 16, 78, 27};
 
@@ -84,6 +86,12 @@ void MainWindow::Build() {
             UnderlineOnHover(c, navStatics[i]);
         }
     }
+    // After the controls, the keyboard reaches Help, Home, Support and About, then the links.
+    for (int i = 0; i < 4; ++i) AddKeyboardItem(navStatics[i], {navPictures[i], navStatics[i]}, false);
+    for (const wchar_t* name : {L"LinkLabel4", L"LinkLabel5", L"LinkLabel6", L"LinkLabel7"}) {
+        Label* link = FindAs<Label>(name);
+        AddKeyboardItem(link, {link}, true);
+    }
 
     mainPanel_ = Add<Panel>(nullptr, L"MainPanel");
     mainPanel_->bounds = {182, 91, 582, 388};
@@ -101,7 +109,7 @@ void MainWindow::Build() {
     description->wordWrap = true;
     description->centerVertically = true;
 
-    label(mainPanel_, L"OSVersionLabel", {16, 76, 0, 0});
+    Label* osLabel = label(mainPanel_, L"OSVersionLabel", {16, 76, 0, 0});
     auto* images1 = Add<ImageList>(nullptr, L"ImageList1", std::vector<std::wstring>{L"DESKTOP16", L"SERVER16"});
     windowsCombo_ = Add<ImageCombo>(mainPanel_, L"WindowsCombo", images1,
                                     std::vector<ImageCombo::Row>{
@@ -115,8 +123,9 @@ void MainWindow::Build() {
                                         {L"  Microsoft \u00AE Windows Server 2000", 1}});
     windowsCombo_->bounds = {16, 95, 309, 22};
     windowsCombo_->tabOrder = 2;
+    windowsCombo_->labelledBy = osLabel;
 
-    label(mainPanel_, L"ModemTypeLabel", {16, 134, 0, 0});
+    Label* modemLabel = label(mainPanel_, L"ModemTypeLabel", {16, 134, 0, 0});
     auto* images2 = Add<ImageList>(nullptr, L"ImageList2", std::vector<std::wstring>{L"CONNECTION16"});
     std::vector<ImageCombo::Row> modemRows;
     for (const wchar_t* text :
@@ -127,11 +136,13 @@ void MainWindow::Build() {
     modemCombo_ = Add<ImageCombo>(mainPanel_, L"ModemCombo", images2, modemRows);
     modemCombo_->bounds = {16, 153, 309, 22};
     modemCombo_->tabOrder = 3;
+    modemCombo_->labelledBy = modemLabel;
 
-    label(mainPanel_, L"SpeedLabel", {16, 192, 0, 0});
+    Label* speedLabel = label(mainPanel_, L"SpeedLabel", {16, 192, 0, 0});
     speedTrackBar_ = Add<TrackBar>(mainPanel_, L"SpeedTrackBar");
     speedTrackBar_->bounds = {16, 211, 309, 55};
     speedTrackBar_->tabOrder = 4;
+    speedTrackBar_->labelledBy = speedLabel;
     label(mainPanel_, L"FastLabel", {33, 270, 0, 0});
     Label* faster = label(mainPanel_, L"FasterLabel", {304, 270, 3, 0});  // right edge at x 307
     faster->rightAligned = true;

@@ -37,36 +37,6 @@ constexpr UINT kHelpDisplayTopic = 0;  // HH_DISPLAY_TOPIC
 constexpr UINT kHelpCloseAll = 0x12;   // HH_CLOSE_ALL
 constexpr wchar_t kHelpLibrary[] = L"hhctrl.ocx";
 
-// The shell and the sound service are loaded at their first use, not with the
-// program: a start that never launches or clicks does not pay for them. Once
-// loaded they stay, since the shell may still be working for us on its own threads.
-template <typename F>
-F* SystemFunction(const wchar_t* library, const char* name) {
-    HMODULE module = GetModuleHandleW(library);
-    if (!module) module = LoadSystemLibrary(library);
-    FARPROC proc = module ? GetProcAddress(module, name) : nullptr;
-    return reinterpret_cast<F*>(reinterpret_cast<void*>(proc));
-}
-
-// The smallest owner of a COM interface pointer.
-template <typename T>
-class Com {
-public:
-    Com() = default;
-    ~Com() {
-        if (p_) p_->Release();
-    }
-    Com(const Com&) = delete;
-    Com& operator=(const Com&) = delete;
-    T* operator->() const { return p_; }
-    T* get() const { return p_; }
-    T** put() { return &p_; }
-    void** putVoid() { return reinterpret_cast<void**>(&p_); }
-
-private:
-    T* p_ = nullptr;
-};
-
 // The shell that draws the desktop runs as the user who logged on; asked
 // through its desktop window, it opens a page or document as that user,
 // never as the administrator we run as. False when this system's shell
@@ -87,15 +57,15 @@ bool OpenAsDesktopUser(const std::wstring& file, const wchar_t* parameters) {
     if (FAILED(initialized) && initialized != RPC_E_CHANGED_MODE) return false;
     bool opened = false;
     {
-        Com<IShellWindows> windows;
-        Com<IDispatch> desktop;
-        Com<IServiceProvider> provider;
-        Com<IShellBrowser> browser;
-        Com<IShellView> view;
-        Com<IDispatch> background;
-        Com<IShellFolderViewDual> folderView;
-        Com<IDispatch> application;
-        Com<IShellDispatch2> shell;
+        ComPtr<IShellWindows> windows;
+        ComPtr<IDispatch> desktop;
+        ComPtr<IServiceProvider> provider;
+        ComPtr<IShellBrowser> browser;
+        ComPtr<IShellView> view;
+        ComPtr<IDispatch> background;
+        ComPtr<IShellFolderViewDual> folderView;
+        ComPtr<IDispatch> application;
+        ComPtr<IShellDispatch2> shell;
         VARIANT where{}, root{};
         where.vt = VT_I4;
         where.lVal = CSIDL_DESKTOP;
@@ -261,6 +231,12 @@ UniqueHandle StartVerifiedProgram(HANDLE verified, const std::wstring& file, con
         return UniqueHandle();
     }
     return process;
+}
+
+FARPROC SystemProcedure(const wchar_t* library, const char* name) {
+    HMODULE module = GetModuleHandleW(library);
+    if (!module) module = LoadSystemLibrary(library);
+    return module ? GetProcAddress(module, name) : nullptr;
 }
 
 std::wstring HelpPath(const std::wstring& folder, const std::wstring& file, const std::wstring& topic) {

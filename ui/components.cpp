@@ -1,5 +1,6 @@
 #include <windowsx.h>
 
+#include "accessible.h"
 #include "ui/application.h"
 #include "ui/hints.h"
 #include "ui/toolkit.h"
@@ -76,6 +77,7 @@ void Container::PaintContainer(HDC dc, const RECT& client) {
         if (!IntersectRect(&visible, &r, &client)) continue;
         c->Paint(dc);
     }
+    PaintFocus(dc);
 }
 
 bool Container::HandleContainerMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -169,6 +171,16 @@ bool Container::HandleContainerMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp,
         result = reinterpret_cast<LRESULT>(backgroundBrush_.get());
         return true;
     }
+    case WM_GETOBJECT:
+        result = accessible::AnswerContainer(wnd, wp, lp);
+        return result != 0;
+    case WM_UPDATEUISTATE:
+        // Keyboard cues shown or hidden: the focused item's outline with them.
+        result = DefWindowProcW(wnd, msg, wp, lp);
+        if (containerForm_)
+            for (const auto& item : containerForm_->items())
+                if (item->Focused()) containerForm_->ItemFocusChanged(*item, false);
+        return true;
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_HSCROLL:
@@ -186,10 +198,12 @@ bool Container::HandleContainerMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp,
 // ---- Label -----------------------------------------------------------------
 
 void Label::SetCaption(const std::wstring& text) {
+    const bool renamed = text != caption_;
     Invalidate();
     caption_ = text;
     Measure();
     Invalidate();
+    if (renamed && form() && form()->Handle()) accessible::NameChanged(*this);
 }
 
 void Label::FontsChanged() {
@@ -311,6 +325,12 @@ void Control::SetEnabled(bool enabled) {
 
 bool Control::Enabled() const { return window_ && IsWindowEnabled(window_); }
 
+void Control::NameForScreenReaders() {
+    if (!labelledBy || !window_) return;
+    accessible::NameWindow(window_);
+    if (HWND focus = FocusWindow(); focus && focus != window_) accessible::NameWindow(focus);
+}
+
 void Panel::SetCaption(const std::wstring& text) {
     caption_ = text;
     if (window_) InvalidateRect(window_, nullptr, FALSE);
@@ -380,6 +400,11 @@ HIMAGELIST ImageList::Get() {
 void ImageList::WantPictures(std::vector<PictureRequest>& out) const {
     if (list_) return;
     for (const auto& res : resources_) out.push_back({res, Scale(16), Scale(16)});
+}
+
+HWND ImageCombo::FocusWindow() const {
+    HWND inner = window_ ? reinterpret_cast<HWND>(SendMessageW(window_, CBEM_GETCOMBOCONTROL, 0, 0)) : nullptr;
+    return inner ? inner : window_;
 }
 
 void ImageCombo::Realize() {

@@ -178,6 +178,9 @@ void Form::Create() {
     window_.reset(CreateWindowFor(inst, w, this));
     if (!window_) return;
     RealizeChildren(this);
+    MakeStops();
+    for (auto& c : components_)
+        if (auto* control = dynamic_cast<Control*>(c.get())) control->NameForScreenReaders();
     if (fontsAtCreate) FontsChanged();
     Place();
 }

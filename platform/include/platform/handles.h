@@ -60,6 +60,36 @@ using UniqueMenu = Unique<HMENU, MenuDeleter>;
 using UniqueImageList = Unique<HIMAGELIST, ImageListDeleter>;
 using UniqueIcon = Unique<HICON, IconDeleter>;
 
+// Owns one reference to a COM interface.
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    explicit ComPtr(T* p) : p_(p) {}
+    ~ComPtr() {
+        if (p_) p_->Release();
+    }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
+    ComPtr& operator=(ComPtr&& other) noexcept {
+        if (this != &other) {
+            if (p_) p_->Release();
+            p_ = std::exchange(other.p_, nullptr);
+        }
+        return *this;
+    }
+    T* operator->() const { return p_; }
+    T* get() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    T** put() { return &p_; }
+    void** putVoid() { return reinterpret_cast<void**>(&p_); }
+    T* release() { return std::exchange(p_, nullptr); }
+
+private:
+    T* p_ = nullptr;
+};
+
 // Selects a GDI object into a DC for one scope and puts the old one back.
 class SelectScope {
 public:

@@ -44,6 +44,16 @@ void RestrictLibrarySearch();
 // from there, never from the search path: we run elevated.
 std::wstring SystemFilePath(const wchar_t* file);
 
+// A function of a system library, which is loaded from the system folder at
+// its first use, not with the program: a run that never needs it does not pay
+// for it. Once loaded it stays, since it may still be working for us on its
+// own threads. Null when the library or the function is missing.
+FARPROC SystemProcedure(const wchar_t* library, const char* name);
+template <typename F>
+F* SystemFunction(const wchar_t* library, const char* name) {
+    return reinterpret_cast<F*>(reinterpret_cast<void*>(SystemProcedure(library, name)));
+}
+
 std::wstring HelpPath(const std::wstring& folder, const std::wstring& file, const std::wstring& topic);
 // Where the help viewer's library is loaded from: the system folder only.
 std::wstring HelpLibraryPath();

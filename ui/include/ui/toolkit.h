@@ -89,6 +89,12 @@ public:
     virtual void SetCaption(const std::wstring& text) { caption_ = text; }
     const std::wstring& caption() const { return caption_; }
 
+    // How a screen reader meets a windowless component that is not part of a
+    // keyboard item: labels are read as static text, a picture only when it
+    // stands for the window (a logo), named by the window's title.
+    enum class Exposed { Hidden, Text, Graphic };
+    Exposed exposed = Exposed::Hidden;
+
     DesignRect bounds;
     CursorId cursor = CursorId::Default;
     std::wstring hint;  // shown up to the first "|"; none when empty
@@ -139,12 +145,15 @@ public:
     virtual CursorId ContainerCursor() const = 0;
     const std::vector<Component*>& children() const { return children_; }
     Component* hovered() const { return hovered_; }
+    Form* containerForm() const { return containerForm_; }
 
 protected:
     friend class Form;
     // Shared window-procedure work for containers; returns true when handled.
     bool HandleContainerMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
     void PaintContainer(HDC dc, const RECT& client);
+    // The focused keyboard item's outline, while this window shows keyboard cues.
+    void PaintFocus(HDC dc);
     Component* HitTest(POINT p) const;
     void SetHovered(Component* c);
 
@@ -158,7 +167,7 @@ protected:
 
 class Label : public Component {
 public:
-    using Component::Component;
+    explicit Label(std::wstring name) : Component(std::move(name)) { exposed = Exposed::Text; }
     bool HasFont() const override { return true; }
     bool TakesCaption() const override { return true; }
     bool IsWindowless() const override { return true; }
@@ -211,6 +220,13 @@ public:
     void SetEnabled(bool enabled);
     bool Enabled() const;
     int controlId = 0;
+    // The label a sighted user reads beside the control, which names it for
+    // screen readers too (without its trailing colon); null: the control's own text.
+    Label* labelledBy = nullptr;
+    // The window that takes the focus for this control (a combo box's inner list), else its own.
+    virtual HWND FocusWindow() const { return window_; }
+    // Gives the windows of this control the name its label says.
+    void NameForScreenReaders();
 
 protected:
     bool TakeId(int id) override {
@@ -298,6 +314,7 @@ public:
     void SetSelected(int index);
     int Selected() const;
     const std::vector<Row>& rows() const { return rows_; }
+    HWND FocusWindow() const override;
 
 private:
     ImageList* images_;  // owned by the form
@@ -350,6 +367,24 @@ public:
 
 private:
     std::vector<MenuItem*> items_;  // owned by the form
+};
+
+// Windowless components that the keyboard reaches as one: a navigation
+// picture with its text, or a link. Each is a stop in the form's tab order
+// after the controls, pressed by Enter or Space as by a click, outlined while
+// it has the focus and the window shows keyboard cues, and one element for
+// screen readers, named by its text.
+struct KeyboardItem {
+    Form* form = nullptr;
+    Label* text = nullptr;          // gives the name; one of the parts
+    std::vector<Component*> parts;  // share one click handler
+    bool link = false;              // a link, else a push button
+    HWND stop = nullptr;            // the zero-size child window that holds the focus; owned by the form's window
+    // Pixel rectangle of the parts on `container`, in its client coordinates; empty when none lies there.
+    RECT RectOn(const Container* container) const;
+    bool Focused() const { return stop && GetFocus() == stop; }
+    bool Hot() const;
+    void Press() const;
 };
 
 enum class BorderKind { MainWindow, Dialog, ToolCaption };
@@ -420,6 +455,14 @@ public:
     void SetEnabled(bool enabled);
     Button* defaultButton = nullptr;
 
+    // Makes `parts` one keyboard item named by `text`; stops are made in the order items are added.
+    KeyboardItem* AddKeyboardItem(Label* text, std::vector<Component*> parts, bool link);
+    const std::vector<std::unique_ptr<KeyboardItem>>& items() const { return items_; }
+    KeyboardItem* ItemOf(const Component* part) const;
+    KeyboardItem* ItemOfStop(HWND stop) const;
+    // A stop gained or lost the focus: outline it anew and tell screen readers.
+    void ItemFocusChanged(const KeyboardItem& item, bool gained);
+
     // The show step: runs each time the program shows the window, never when
     // Windows shows it again with its owner.
     std::function<void()> onShow;
@@ -439,11 +482,13 @@ private:
     void WindowDestroyed() override;
     void Adopt(std::unique_ptr<Component> c, Container* parent);
     void RealizeChildren(Container* container);
+    void MakeStops();
     void Place();
 
     FormArgs args_;
     std::vector<std::unique_ptr<Component>> components_;  // owned, in creation order
     std::map<int, Component*> byId_;                        // components with a command identifier
+    std::vector<std::unique_ptr<KeyboardItem>> items_;
     std::map<std::wstring, UniqueFont> fonts_;
     UniqueDC measureDc_;
     UniqueWindow window_;  // released when Windows destroys the window

@@ -1,0 +1,357 @@
+// Every action by keyboard, and every element named for screen readers: Tab
+// through the program's own pump, Enter and Space on the painted items, the
+// focus outline, and, from another process as a screen reader asks, the
+// accessibility tree of the real windows in both languages.
+#include <gtest/gtest.h>
+
+#include <oleacc.h>
+
+#include "app/captions.h"
+#include "app/window_names.h"
+#include "harness.h"
+#include "platform/program_key.h"
+#include "platform/shell.h"
+#include "program_windows.h"
+
+using namespace zephrin;
+using namespace zephrin::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A key pressed on whatever holds the focus, handled by the program's pump.
+void Press(WORD key, bool shift = false) {
+    BYTE state[256] = {};
+    GetKeyboardState(state);
+    state[VK_SHIFT] = shift ? 0x80 : 0;
+    SetKeyboardState(state);
+    PostMessageW(GetFocus(), WM_KEYDOWN, key, 0);
+    PostMessageW(GetFocus(), WM_KEYUP, key, 0xC0000000);
+    ui::Application::Instance().ProcessPending();
+    state[VK_SHIFT] = 0;
+    SetKeyboardState(state);
+}
+
+// The client area as its window paints it, focus outline included.
+std::vector<COLORREF> Pixels(HWND window, const RECT& area) {
+    RECT client{};
+    GetClientRect(window, &client);
+    WindowDC screen(window);
+    UniqueDC dc(CreateCompatibleDC(screen.get()));
+    UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
+    SelectScope select(dc.get(), bitmap.get());
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT);
+    std::vector<COLORREF> out;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) out.push_back(GetPixel(dc.get(), x, y));
+    return out;
+}
+
+class KeyboardTest : public ::testing::Test, protected ProgramWindows {
+protected:
+    void SetUp() override {
+        ResetProgramKey();
+        Open();
+        main->Show();
+    }
+    void TearDown() override { ResetProgramKey(); }
+    ui::KeyboardItem* Item(const wchar_t* part) const { return main->ItemOf(main->Find(part)); }
+};
+
+}  // namespace
+
+TEST_F(KeyboardTest, TabStepsThroughTheControlsThenEveryItemAndBack) {
+    SetFocus(main->goButton()->Handle());
+    // Restore is disabled with no backup, so Tab passes it by; the benefits panel holds no stop.
+    std::vector<HWND> order = {main->windowsCombo()->FocusWindow(), main->modemCombo()->FocusWindow(),
+                               main->speedTrackBar()->Handle(), main->Find(L"UpdatesButton")->Handle()};
+    for (const wchar_t* part : {L"NavStatic1", L"NavStatic2", L"NavStatic3", L"NavStatic4", L"LinkLabel4",
+                                L"LinkLabel5", L"LinkLabel6", L"LinkLabel7"})
+        order.push_back(Item(part)->stop);
+    order.push_back(main->goButton()->Handle());
+    for (size_t i = 0; i < order.size(); ++i) {
+        Press(VK_TAB);
+        EXPECT_EQ(GetFocus(), order[i]) << "stop " << i;
+    }
+    Press(VK_TAB, true);
+    EXPECT_EQ(GetFocus(), Item(L"LinkLabel7")->stop) << "Shift+Tab goes back";
+    Press(VK_TAB, true);
+    EXPECT_EQ(GetFocus(), Item(L"LinkLabel6")->stop);
+}
+
+TEST_F(KeyboardTest, EnterAndSpacePressAnItemAsItsClickDoes) {
+    // Space on Home, Enter on the support link: each as its click, sound first.
+    SetFocus(Item(L"NavStatic2")->stop);
+    Press(VK_SPACE);
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"click", L"url:" + HomePageUrl()}));
+    recorder.log.clear();
+    SetFocus(Item(L"LinkLabel5")->stop);
+    Press(VK_RETURN);
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"click", L"url:" + SupportPageUrl()}));
+    EXPECT_FALSE(IsWindowVisible(about->Handle()));
+
+    // Enter on Help opens its menu under it, as a click does.
+    std::vector<POINT> menus;
+    main->popupOverride = [&](POINT p) { menus.push_back(p); };
+    SetFocus(Item(L"NavStatic1")->stop);
+    Press(VK_RETURN);
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0].x, main->HelpMenuPosition().x);
+    EXPECT_EQ(menus[0].y, main->HelpMenuPosition().y);
+
+    // Enter on About opens it; Enter elsewhere still presses the default button.
+    bool shown = false;
+    const auto prepare = about->onShow;
+    about->onShow = [&] {
+        prepare();
+        shown = true;
+        PostMessageW(about->closeButton()->Handle(), BM_CLICK, 0, 0);
+    };
+    SetFocus(Item(L"NavStatic4")->stop);
+    Press(VK_RETURN);
+    EXPECT_TRUE(shown);
+    EXPECT_FALSE(about->Visible());
+}
+
+TEST_F(KeyboardTest, TheItemReachedByTabIsOutlinedAndOneClickedIsNot) {
+    // (Wine keeps no keyboard-cue state, so the outline's hiding for a mouse user cannot be shown here.)
+    ui::KeyboardItem* link = Item(L"LinkLabel6");
+    RECT area = link->RectOn(main.get());
+    InflateRect(&area, 3, 2);
+    SetFocus(main->goButton()->Handle());
+    const auto plain = Pixels(main->Handle(), area);
+    SetFocus(Item(L"LinkLabel5")->stop);
+    Press(VK_TAB);
+    ASSERT_EQ(GetFocus(), link->stop);
+    EXPECT_NE(Pixels(main->Handle(), area), plain) << "outlined";
+    SetFocus(main->goButton()->Handle());
+    EXPECT_EQ(Pixels(main->Handle(), area), plain) << "the outline goes with the focus";
+    // A click presses the link and leaves the focus where it was.
+    const LPARAM at = MAKELPARAM((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+    SendMessageW(main->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageW(main->Handle(), WM_LBUTTONUP, 0, at);
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"click", L"url:" + HomePageUrl()}));
+    EXPECT_EQ(GetFocus(), main->goButton()->Handle());
+    EXPECT_EQ(Pixels(main->Handle(), area), plain) << "no outline after a click";
+}
+
+// ---- From another process, as a screen reader asks -------------------------
+
+namespace {
+
+struct Com {
+    Com() { CoInitialize(nullptr); }
+    ~Com() { CoUninitialize(); }
+};
+
+ComPtr<IAccessible> ObjectOf(HWND window, LONG id = OBJID_CLIENT) {
+    ComPtr<IAccessible> object;
+    AccessibleObjectFromWindow(window, static_cast<DWORD>(id), IID_IAccessible, object.putVoid());
+    return object;
+}
+
+std::wstring Name(IAccessible* object, LONG child = CHILDID_SELF) {
+    VARIANT id{};
+    id.vt = VT_I4;
+    id.lVal = child;
+    BSTR name = nullptr;
+    if (object->get_accName(id, &name) != S_OK || !name) return L"(none)";
+    std::wstring text(name);
+    SysFreeString(name);
+    return text;
+}
+
+LONG Number(IAccessible* object, LONG child, bool state) {
+    VARIANT id{}, out{};
+    id.vt = VT_I4;
+    id.lVal = child;
+    if ((state ? object->get_accState(id, &out) : object->get_accRole(id, &out)) != S_OK || out.vt != VT_I4) return -1;
+    return out.lVal;
+}
+
+// "name | role" per simple child, "[window]" for a child window; the states that matter kept apart.
+std::vector<std::wstring> Tree(IAccessible* object, RECT within) {
+    std::vector<std::wstring> rows;
+    LONG count = 0;
+    object->get_accChildCount(&count);
+    for (LONG i = 1; i <= count; ++i) {
+        VARIANT id{};
+        id.vt = VT_I4;
+        id.lVal = i;
+        IDispatch* child = nullptr;
+        if (object->get_accChild(id, &child) == S_OK && child) {
+            child->Release();
+            rows.push_back(L"[window]");
+            continue;
+        }
+        const LONG role = Number(object, i, false);
+        const LONG state = Number(object, i, true);
+        std::wstring row = Name(object, i) + L" | " +
+                           (role == ROLE_SYSTEM_LINK          ? L"link"
+                            : role == ROLE_SYSTEM_PUSHBUTTON  ? L"button"
+                            : role == ROLE_SYSTEM_GRAPHIC     ? L"graphic"
+                            : role == ROLE_SYSTEM_STATICTEXT  ? L"text"
+                                                              : std::to_wstring(role));
+        if (state & STATE_SYSTEM_FOCUSABLE) row += L" | focusable";
+        LONG x = 0, y = 0, w = 0, h = 0;
+        object->accLocation(&x, &y, &w, &h, id);
+        if (w <= 0 || h <= 0 || x < within.left || y < within.top || x + w > within.right || y + h > within.bottom)
+            row += L" | outside its window";
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+struct Search {
+    const wchar_t* cls;
+    int index;
+    HWND found;
+};
+
+BOOL CALLBACK MatchNth(HWND w, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    wchar_t cls[64] = {};
+    GetClassNameW(w, cls, 64);
+    if (_wcsicmp(cls, s->cls) != 0 || s->index-- > 0) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
+// The index-th descendant of a class, at any depth.
+HWND Descendant(HWND parent, const wchar_t* className, int index = 0) {
+    Search search{className, index, nullptr};
+    EnumChildWindows(parent, MatchNth, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace
+
+// Say what a caption says, as a reader speaks it: without the spaces around it, or the colon of a label.
+std::wstring Spoken(const wchar_t* window, const wchar_t* key, bool label = false) {
+    std::wstring text = Caption(window, key);
+    while (!text.empty() && (text.back() == L' ' || (label && text.back() == L':'))) text.pop_back();
+    return text.substr(text.find_first_not_of(L' ') == std::wstring::npos ? 0 : text.find_first_not_of(L' '));
+}
+
+BOOL CALLBACK FindStops(HWND w, LPARAM lp) {
+    wchar_t cls[64] = {};
+    GetClassNameW(w, cls, 64);
+    if (lstrcmpW(cls, L"ZephrinFocusStop") == 0) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+    return TRUE;
+}
+
+struct FocusEvent {
+    HWND window;
+    LONG object, child;
+};
+std::vector<FocusEvent>* g_focusEvents = nullptr;  // the hook's record, for one case at a time
+
+void CALLBACK RecordFocus(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (g_focusEvents) g_focusEvents->push_back({window, object, child});
+}
+
+TEST(ScreenReaders, EveryElementIsNamedInTheWindowsLanguageAndActsAsItsClick) {
+    Com com;
+    for (const wchar_t* language : {L"english", L"korean"}) {
+        SCOPED_TRACE(Narrow(language));
+        ResetProgramKey();
+        WriteSz(kProgramRoot, kProgramKeyPath, L"Language", language);
+        // A Korean user's desktop has a Hangul face.
+        UseDesktopFont(language == std::wstring(L"korean") ? L"NanumGothic" : nullptr);
+        const wchar_t* m = kMainFormName;
+        const auto button = [&](const wchar_t* key) { return Spoken(m, key) + L" | button | focusable"; };
+        const auto link = [&](const wchar_t* key) { return Spoken(m, key) + L" | link | focusable"; };
+        // Stacking order: the logo, Help (its picture lies below the others), the heading and links, the other
+        // three navigation items, then the panel that holds the controls. The background is not there.
+        const std::vector<std::wstring> expected = {
+            Spoken(m, m) + L" | graphic", button(L"NavStatic1"), Spoken(m, L"NavLabel2") + L" | text",
+            link(L"LinkLabel4"), link(L"LinkLabel5"), link(L"LinkLabel6"), link(L"LinkLabel7"),
+            button(L"NavStatic2"), button(L"NavStatic3"), button(L"NavStatic4"), L"[window]"};
+        const std::vector<std::wstring> names = {Spoken(m, L"OSVersionLabel", true),
+                                                 Spoken(m, L"ModemTypeLabel", true), Spoken(m, L"SpeedLabel", true)};
+
+        Program p;
+        HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+        ASSERT_NE(main, nullptr);
+        ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
+        RECT window{};
+        GetWindowRect(main, &window);
+        auto client = ObjectOf(main);
+        ASSERT_TRUE(client);
+        const auto tree = Tree(client.get(), window);
+        std::wstring dump;
+        for (const auto& row : tree) dump += row + L"\n";
+        RecordProperty("tree_" + Narrow(language), Narrow(dump));
+        EXPECT_EQ(tree, expected) << Narrow(dump);
+        std::vector<std::wstring> controls;
+        for (HWND control : {GetWindow(Descendant(main, L"ComboBoxEx32", 0), GW_CHILD),
+                             GetWindow(Descendant(main, L"ComboBoxEx32", 1), GW_CHILD), Descendant(main, TRACKBAR_CLASSW)}) {
+            auto object = ObjectOf(control);
+            controls.push_back(object ? Name(object.get()) : L"(no object)");
+        }
+        EXPECT_EQ(controls, names) << "each list and the track bar by the label beside it";
+
+        // Tab to the first link: the reader hears of the focus on that element of the client area.
+        std::vector<FocusEvent> events;
+        g_focusEvents = &events;
+        HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, RecordFocus, p.pid(), 0,
+                                             WINEVENT_OUTOFCONTEXT);
+        std::vector<HWND> stops;
+        EnumChildWindows(main, FindStops, reinterpret_cast<LPARAM>(&stops));
+        ASSERT_EQ(stops.size(), 8u) << "four navigation items and four links";
+        SetForegroundWindow(main);
+        GUITHREADINFO info{sizeof info};
+        for (int i = 0; i < 20 && !(GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &info) &&
+                                    info.hwndFocus == stops[4]);
+             ++i) {
+            INPUT key[2] = {};
+            key[0].type = key[1].type = INPUT_KEYBOARD;
+            key[0].ki.wVk = key[1].ki.wVk = VK_TAB;
+            key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+            SendInput(2, key, sizeof(INPUT));
+            WaitUntil([&] {
+                MSG msg;
+                while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+                return false;
+            }, 200ms);
+        }
+        EXPECT_EQ(info.hwndFocus, stops[4]) << "Tab reached the first link";
+        WaitUntilPainted(main, 5s);
+        SaveScreenPng(window, std::wstring(L"keyboard-focus-") + language + L".png");
+        WaitUntil([&] {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            for (const auto& e : events)
+                if (e.window == main && e.object == OBJID_CLIENT && e.child == 4) return true;
+            return false;
+        }, 5s);
+        UnhookWinEvent(hook);
+        g_focusEvents = nullptr;
+        bool heard = false;
+        for (const auto& e : events) heard = heard || (e.window == main && e.object == OBJID_CLIENT && e.child == 4);
+        EXPECT_TRUE(heard) << "EVENT_OBJECT_FOCUS for child 4 of the client area";
+        VARIANT focus{};
+        EXPECT_EQ(client->get_accFocus(&focus), S_OK);
+        EXPECT_EQ(focus.vt == VT_I4 ? focus.lVal : -1, 4) << "the client area says where the focus is";
+
+        // The reader's default action on a navigation item does what its click does: About opens.
+        VARIANT about{};
+        about.vt = VT_I4;
+        about.lVal = 10;
+        EXPECT_EQ(client->accDoDefaultAction(about), S_OK);
+        HWND aboutWindow = WaitForWindow(L"TZPAboutForm", p.pid(), 10s);
+        ASSERT_NE(aboutWindow, nullptr);
+        EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(aboutWindow) != FALSE; }, 10s));
+        auto aboutClient = ObjectOf(aboutWindow);
+        ASSERT_TRUE(aboutClient);
+        LONG aboutChildren = 0;
+        aboutClient->get_accChildCount(&aboutChildren);
+        EXPECT_GE(aboutChildren, 3) << "its panel and two buttons";
+        PostMessageW(aboutWindow, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(aboutWindow); }, 10s));
+        PostMessageW(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
+    }
+    UseDesktopFont(nullptr);
+    ResetProgramKey();
+}

@@ -1,0 +1,144 @@
+// Windowless components the keyboard can reach. Each item has a focus stop:
+// a child window of the form without size, so that it hides nothing painted
+// beneath it, which takes its place in the dialog navigation that Tab and
+// Shift+Tab already do, hears Enter and Space, and answers screen readers.
+#include "accessible.h"
+#include "ui/application.h"
+#include "ui/toolkit.h"
+
+namespace zephrin::ui {
+namespace {
+
+constexpr wchar_t kStopClass[] = L"ZephrinFocusStop";
+
+bool PressKey(WPARAM key) { return key == VK_RETURN || key == VK_SPACE; }
+
+LRESULT CALLBACK StopProc(HWND stop, UINT msg, WPARAM wp, LPARAM lp) {
+    try {
+        Container* owner = dynamic_cast<Container*>(
+            reinterpret_cast<MessageTarget*>(GetWindowLongPtrW(GetParent(stop), GWLP_USERDATA)));
+        Form* form = owner ? owner->containerForm() : nullptr;
+        KeyboardItem* item = form ? form->ItemOfStop(stop) : nullptr;
+        switch (msg) {
+        case WM_GETDLGCODE: {
+            // Enter and Space are the item's; the dialog navigation keeps Tab, and Enter elsewhere presses the default button.
+            const MSG* key = reinterpret_cast<const MSG*>(lp);
+            return key && key->message == WM_KEYDOWN && PressKey(key->wParam) ? DLGC_WANTMESSAGE : 0;
+        }
+        case WM_KEYDOWN:
+            if (item && PressKey(wp) && !(lp & (1 << 30))) item->Press();  // not again while the key is held
+            return 0;
+        case accessible::kPressItem:
+            if (item) item->Press();
+            return 0;
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS:
+            if (item) form->ItemFocusChanged(*item, msg == WM_SETFOCUS);
+            return 0;
+        case WM_GETOBJECT:
+            if (LRESULT answer = accessible::AnswerItem(stop, wp, lp)) return answer;
+            break;
+        default:
+            break;
+        }
+    } catch (...) {
+        // A key or a question that fails does nothing.
+    }
+    return DefWindowProcW(stop, msg, wp, lp);
+}
+
+}  // namespace
+
+RECT KeyboardItem::RectOn(const Container* container) const {
+    RECT all{};
+    for (const Component* part : parts) {
+        if (part->parent() != container) continue;
+        const RECT r = part->PixelRect();
+        if (IsRectEmpty(&all))
+            all = r;
+        else
+            UnionRect(&all, &all, &r);
+    }
+    return all;
+}
+
+bool KeyboardItem::Hot() const {
+    for (const Component* part : parts)
+        if (part->parent() && part->parent()->hovered() == part) return true;
+    return false;
+}
+
+void KeyboardItem::Press() const {
+    for (const Component* part : parts)
+        if (part->onClick) return part->onClick();
+}
+
+KeyboardItem* Form::AddKeyboardItem(Label* text, std::vector<Component*> parts, bool link) {
+    auto item = std::make_unique<KeyboardItem>();
+    item->form = this;
+    item->text = text;
+    item->parts = std::move(parts);
+    item->link = link;
+    items_.push_back(std::move(item));
+    return items_.back().get();
+}
+
+KeyboardItem* Form::ItemOf(const Component* part) const {
+    for (const auto& item : items_)
+        for (const Component* p : item->parts)
+            if (p == part) return item.get();
+    return nullptr;
+}
+
+KeyboardItem* Form::ItemOfStop(HWND stop) const {
+    for (const auto& item : items_)
+        if (item->stop == stop) return item.get();
+    return nullptr;
+}
+
+void Form::MakeStops() {
+    HINSTANCE inst = Application::Instance().instance();
+    WNDCLASSW wc{};
+    if (!GetClassInfoW(inst, kStopClass, &wc)) {
+        wc.lpfnWndProc = &StopProc;
+        wc.hInstance = inst;
+        wc.lpszClassName = kStopClass;
+        RegisterClassW(&wc);
+    }
+    // Made after the controls, so that the stops follow them in the tab order, in the order the items were added.
+    for (const auto& item : items_) {
+        const RECT r = item->RectOn(item->parts.front()->parent());
+        POINT at{r.left, r.top};
+        MapWindowPoints(accessible::ItemContainer(*item), Handle(), &at, 1);
+        item->stop = CreateWindowExW(0, kStopClass, item->text->caption().c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP,
+                                     at.x, at.y, 0, 0, Handle(), nullptr, inst, nullptr);
+    }
+}
+
+void Form::ItemFocusChanged(const KeyboardItem& item, bool gained) {
+    for (const Component* part : item.parts) {
+        if (HWND container = part->parent() ? part->parent()->ContainerHandle() : nullptr) {
+            RECT r = item.RectOn(part->parent());
+            InflateRect(&r, 3, 2);
+            InvalidateRect(container, &r, FALSE);
+        }
+    }
+    if (gained) accessible::ItemFocused(item);
+}
+
+void Container::PaintFocus(HDC dc) {
+    HWND window = ContainerHandle();
+    if (!containerForm_ || !window) return;
+    if (SendMessageW(window, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) return;  // a mouse user sees nothing new
+    for (const auto& item : containerForm_->items()) {
+        if (!item->Focused()) continue;
+        RECT r = item->RectOn(this);
+        if (IsRectEmpty(&r)) continue;
+        InflateRect(&r, 2, 1);
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkColor(dc, RGB(255, 255, 255));
+        DrawFocusRect(dc, &r);
+    }
+}
+
+}  // namespace zephrin::ui
