@@ -16,7 +16,7 @@
 # later build, which would find it up to date) ships it unsigned.
 set -euo pipefail
 
-test_dir= copy_to=
+test_dir='' copy_to=''
 while [ $# -gt 2 ]; do
   case $1 in
     --test) test_dir=$2; shift 2 ;;
