@@ -50,36 +50,11 @@ expect() {  # what expected-exit(0|refused) message-part
   fi
 }
 
-# A maker of our own: a root, a code-signing certificate in a PKCS #12 file
-# with a passphrase, and a time-stamping authority, none of them the tests'.
+# A maker of our own, not the tests' signing set.
+source "$(dirname "$0")/maker_certificates.sh"
 maker=$scratch/maker
-cat >"$maker/extensions.cnf" <<'EOF'
-[root]
-basicConstraints = critical, CA:true
-keyUsage = critical, keyCertSign
-[signer]
-basicConstraints = critical, CA:false
-keyUsage = critical, digitalSignature
-extendedKeyUsage = codeSigning
-[tsa]
-basicConstraints = critical, CA:false
-keyUsage = critical, digitalSignature
-extendedKeyUsage = critical, timeStamping
-EOF
-openssl req -x509 -newkey rsa:2048 -nodes -keyout "$maker/root.key" -subj "/O=ORVANE/CN=ORVANE Root" -days 2 \
-  -config "$maker/extensions.cnf" -extensions root -out "$maker/root.pem" 2>/dev/null
-serial=10
-for name in signer tsa; do
-  serial=$((serial + 1))
-  openssl req -new -newkey rsa:2048 -nodes -keyout "$maker/$name.key" -subj "/O=ORVANE/CN=ORVANE $name" \
-    -config "$maker/extensions.cnf" -out "$maker/$name.csr" 2>/dev/null
-  openssl x509 -req -in "$maker/$name.csr" -CA "$maker/root.pem" -CAkey "$maker/root.key" -set_serial "$serial" \
-    -days 2 -extfile "$maker/extensions.cnf" -extensions "$name" -out "$maker/$name.pem" 2>/dev/null
-done
 passphrase='two words "and" $signs'
-ZEPHRIN_SIGNING_PASSPHRASE=$passphrase openssl pkcs12 -export -inkey "$maker/signer.key" -in "$maker/signer.pem" \
-  -certfile "$maker/root.pem" -passout env:ZEPHRIN_SIGNING_PASSPHRASE -out "$maker/maker.p12"
-cat "$maker/tsa.pem" "$maker/root.pem" >"$maker/tsa-chain.pem"
+make_maker_certificates "$maker" "$passphrase" || { echo "FAIL: openssl could not make the maker's certificates"; exit 1; }
 pfx=$maker/maker.p12
 url=http://timestamp.invalid/
 

@@ -11,42 +11,20 @@ status=0
 rm -rf "$scratch" && mkdir -p "$scratch/tools"
 maker=$scratch
 
-# A maker of our own: a root, a code-signing certificate in a PKCS #12 file, a time-stamping authority.
-cat >"$maker/extensions.cnf" <<'EOF'
-[root]
-basicConstraints = critical, CA:true
-keyUsage = critical, keyCertSign
-[signer]
-basicConstraints = critical, CA:false
-keyUsage = critical, digitalSignature
-extendedKeyUsage = codeSigning
-[tsa]
-basicConstraints = critical, CA:false
-keyUsage = critical, digitalSignature
-extendedKeyUsage = critical, timeStamping
+source "$(dirname "$0")/maker_certificates.sh"
+passphrase="a passphrase nobody may see $RANDOM$RANDOM"
+make_maker_certificates "$maker" "$passphrase" || { echo "FAIL: openssl could not make the maker's certificates"; exit 1; }
+# openssl's own time-stamping responder, as the maker's service would answer.
+cat >>"$maker/extensions.cnf" <<EOF
 [responder]
-serial = SERIAL_FILE
+serial = $maker/tsa.serial
 signer_digest = sha256
 default_policy = 1.3.6.1.4.1.99999.1
 digests = sha256, sha384, sha512
 accuracy = secs:1
 ess_cert_id_alg = sha256
 EOF
-sed -i "s|SERIAL_FILE|$maker/tsa.serial|" "$maker/extensions.cnf"
 echo 01 >"$maker/tsa.serial"
-openssl req -x509 -newkey rsa:2048 -nodes -keyout "$maker/root.key" -subj "/O=ORVANE/CN=ORVANE Root" -days 2 \
-  -config "$maker/extensions.cnf" -extensions root -out "$maker/root.pem" 2>/dev/null
-serial=20
-for name in signer tsa; do
-  serial=$((serial + 1))
-  openssl req -new -newkey rsa:2048 -nodes -keyout "$maker/$name.key" -subj "/O=ORVANE/CN=ORVANE $name" \
-    -config "$maker/extensions.cnf" -out "$maker/$name.csr" 2>/dev/null
-  openssl x509 -req -in "$maker/$name.csr" -CA "$maker/root.pem" -CAkey "$maker/root.key" -set_serial "$serial" \
-    -days 2 -extfile "$maker/extensions.cnf" -extensions "$name" -out "$maker/$name.pem" 2>/dev/null
-done
-passphrase="a passphrase nobody may see $RANDOM$RANDOM"
-ZEPHRIN_SIGNING_PASSPHRASE=$passphrase openssl pkcs12 -export -inkey "$maker/signer.key" -in "$maker/signer.pem" \
-  -certfile "$maker/root.pem" -passout env:ZEPHRIN_SIGNING_PASSPHRASE -out "$maker/maker.p12"
 
 # The time-stamping service, on a port the system picks; ended by its process id.
 python3 - "$maker" >"$maker/responder.log" 2>&1 <<'PY' &
