@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "harness.h"
+#include "platform/identity.h"
 
 using namespace zephrin::test;
 
@@ -21,14 +23,6 @@ std::string ManifestOf(const std::wstring& exe) {
     }
     FreeLibrary(module);
     return text;
-}
-
-std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {
-    wchar_t* value = nullptr;
-    UINT len = 0;
-    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
-    if (!VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &len) || !value) return {};
-    return value;
 }
 
 }  // namespace
@@ -47,19 +41,59 @@ TEST(ProgramIdentity, ManifestAsksForWhatTheProgramNeeds) {
         EXPECT_NE(m.find(part), std::string::npos) << part;
 }
 
-TEST(ProgramIdentity, VersionResource) {
-    const std::wstring exe = BinFolder() + L"Zephrin.exe";
-    DWORD handle = 0;
-    std::vector<BYTE> info(GetFileVersionInfoSizeW(exe.c_str(), &handle));
-    ASSERT_FALSE(info.empty());
-    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT len = 0;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &len));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00070000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00070000u);
-    EXPECT_EQ(VersionString(info, L"FileDescription"), L"Zephrin");
-    EXPECT_EQ(VersionString(info, L"ProductName"), L"Zephrin");
-    EXPECT_EQ(VersionString(info, L"FileVersion"), L"7.0.0.0");
+// What Windows shows of each shipped file (the Details tab, and the UAC prompt of a file whose signature names no
+// program). The uninstaller is made from the setup program's stub and shares its version resource; its signature
+// gives it its own name.
+TEST(ProgramIdentity, EveryShippedFileSaysWhoMadeItAndWhichVersionItIs) {
+    struct Shipped {
+        std::wstring path;
+        const wchar_t* description;
+        const wchar_t* originalName;
+    };
+    const Shipped files[] = {
+        {BinFolder() + L"Zephrin.exe", L"Zephrin", L"Zephrin.exe"},
+        {BinFolder() + L"ZephrinUpdate.exe", L"Zephrin Update", L"ZephrinUpdate.exe"},
+        {BinFolder() + L"ZephrinSetup.exe", L"Zephrin Setup", L"ZephrinSetup.exe"},
+        {HostPath(ZEPHRIN_PACKAGE_DIR "/ZephrinUninstall.exe"), L"Zephrin Setup", L"ZephrinSetup.exe"},
+    };
+    // The numbers of the fixed part, from the one version the product has.
+    unsigned parts[4] = {};
+    ASSERT_EQ(swscanf(zephrin::kProductVersion, L"%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]), 4);
+    for (const Shipped& f : files) {
+        SCOPED_TRACE(Narrow(f.path));
+        DWORD handle = 0;
+        std::vector<BYTE> info(GetFileVersionInfoSizeW(f.path.c_str(), &handle));
+        ASSERT_FALSE(info.empty());
+        ASSERT_TRUE(GetFileVersionInfoW(f.path.c_str(), 0, static_cast<DWORD>(info.size()), info.data()));
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT len = 0;
+        ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &len));
+        EXPECT_EQ(fixed->dwFileVersionMS, parts[0] << 16 | parts[1]);
+        EXPECT_EQ(fixed->dwFileVersionLS, parts[2] << 16 | parts[3]);
+        EXPECT_EQ(fixed->dwProductVersionMS, parts[0] << 16 | parts[1]);
+        EXPECT_EQ(fixed->dwProductVersionLS, parts[2] << 16 | parts[3]);
+        // Explorer reads the strings of the language and code page that the translation table names first.
+        WORD* translation = nullptr;
+        ASSERT_TRUE(VerQueryValueW(info.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation), &len));
+        ASSERT_GE(len, 4u);
+        EXPECT_EQ(translation[0], 0x0409) << "English (United States)";
+        wchar_t block[64];
+        swprintf(block, 64, L"\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
+        const auto text = [&](const wchar_t* name) {
+            wchar_t* value = nullptr;
+            UINT chars = 0;
+            const std::wstring path = block + std::wstring(name);
+            return VerQueryValueW(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &chars) && value
+                       ? std::wstring(value) : std::wstring(L"(none)");
+        };
+        EXPECT_EQ(text(L"CompanyName"), L"ORVANE");
+        EXPECT_EQ(text(L"ProductName"), L"Zephrin");
+        EXPECT_EQ(text(L"FileDescription"), f.description);
+        EXPECT_EQ(text(L"OriginalFilename"), f.originalName);
+        EXPECT_EQ(text(L"FileVersion"), zephrin::kProductVersion);
+        EXPECT_EQ(text(L"ProductVersion"), zephrin::kProductVersion);
+        const std::wstring copyright = text(L"LegalCopyright");
+        EXPECT_EQ(copyright.rfind(L"Copyright (C) ", 0), 0u) << Narrow(copyright);
+        EXPECT_NE(copyright.find(L" ORVANE"), std::wstring::npos) << Narrow(copyright);
+    }
 }

@@ -27,7 +27,7 @@ expect_refused() {  # option what [cmake args...]
   fi
 }
 
-for option in ZEPHRIN_TEST_RELEASE_KEYS ZEPHRIN_TEST_PACING; do
+for option in ZEPHRIN_TEST_RELEASE_KEYS ZEPHRIN_TEST_PACING ZEPHRIN_TEST_SIGNING; do
   dir="$scratch/$option"
   rm -rf "$dir" && mkdir -p "$dir"
   expect_refused "$option" "a release build with $option=ON" -DZEPHRIN_RELEASE_BUILD=ON "-D$option=ON"
