@@ -11,6 +11,8 @@ namespace {
 
 constexpr wchar_t kStopClass[] = L"ZephrinFocusStop";
 
+bool Empty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+
 bool PressKey(WPARAM key) { return key == VK_RETURN || key == VK_SPACE; }
 
 LRESULT CALLBACK StopProc(HWND stop, UINT msg, WPARAM wp, LPARAM lp) {
@@ -54,7 +56,7 @@ RECT KeyboardItem::RectOn(const Container* container) const {
     for (const Component* part : parts) {
         if (part->parent() != container) continue;
         const RECT r = part->PixelRect();
-        if (IsRectEmpty(&all))
+        if (Empty(all))
             all = r;
         else
             UnionRect(&all, &all, &r);
@@ -133,7 +135,7 @@ void Container::PaintFocus(HDC dc) {
     for (const auto& item : containerForm_->items()) {
         if (!item->Focused()) continue;
         RECT r = item->RectOn(this);
-        if (IsRectEmpty(&r)) continue;
+        if (Empty(r)) continue;
         InflateRect(&r, 2, 1);
         SetTextColor(dc, RGB(0, 0, 0));
         SetBkColor(dc, RGB(255, 255, 255));
