@@ -228,11 +228,15 @@ std::optional<std::string> Sha256::FinishHex() {
     DWORD size = sizeof value;
     if (!CryptGetHashParam(static_cast<HCRYPTHASH>(hash_), HP_HASHVAL, value, &size, 0) || size != sizeof value)
         return std::nullopt;
+    return LowerHex(value, sizeof value);
+}
+
+std::string LowerHex(const unsigned char* data, std::size_t size) {
     static const char kDigits[] = "0123456789abcdef";
     std::string hex;
-    for (BYTE b : value) {
-        hex += kDigits[b >> 4];
-        hex += kDigits[b & 15];
+    for (std::size_t i = 0; i < size; ++i) {
+        hex += kDigits[data[i] >> 4];
+        hex += kDigits[data[i] & 15];
     }
     return hex;
 }

@@ -4,6 +4,8 @@
 #include <sddl.h>
 #include <wincrypt.h>
 
+#include "platform/crypto.h"
+
 namespace zephrin {
 namespace {
 
@@ -134,13 +136,8 @@ std::wstring RandomHex(unsigned bytes) {
     const bool got = CryptGenRandom(provider, bytes, random.data()) != FALSE;
     CryptReleaseContext(provider, 0);
     if (!got) return {};
-    static constexpr wchar_t kDigits[] = L"0123456789abcdef";
-    std::wstring hex;
-    for (BYTE b : random) {
-        hex += kDigits[b >> 4];
-        hex += kDigits[b & 15];
-    }
-    return hex;
+    const std::string hex = LowerHex(random.data(), random.size());
+    return std::wstring(hex.begin(), hex.end());
 }
 
 }  // namespace zephrin

@@ -23,6 +23,9 @@ enum class SignatureCheck {
 SignatureCheck VerifyRsaSha256(std::string_view publicKeyPem, std::string_view data,
                                const std::vector<unsigned char>& signature);
 
+// Bytes as lower-case hexadecimal, two digits each.
+std::string LowerHex(const unsigned char* data, std::size_t size);
+
 // SHA-256 over bytes fed in pieces.
 class Sha256 {
 public:
