@@ -79,6 +79,29 @@ TEST_F(KeyboardTest, TabStepsThroughTheControlsThenEveryItemAndBack) {
     EXPECT_EQ(GetFocus(), Item(L"LinkLabel6")->stop);
 }
 
+TEST_F(KeyboardTest, AboutsLicenceLinkIsTheLastStopAndEnterOpensTheLicence) {
+    std::vector<HWND> seen;
+    const auto prepare = about->onShow;
+    about->onShow = [&] {
+        prepare();
+        ui::KeyboardItem* licence = about->ItemOf(about->Find(L"LicenseAgreementLabel"));
+        SetFocus(about->closeButton()->Handle());
+        for (int i = 0; i < 4; ++i) {
+            Press(VK_TAB);
+            seen.push_back(GetFocus());
+        }
+        const std::vector<HWND> order = {about->Find(L"LicensedMemo")->Handle(), about->Find(L"HelpButton")->Handle(),
+                                         licence ? licence->stop : nullptr, about->closeButton()->Handle()};
+        EXPECT_EQ(seen, order) << "Close, the memo, Help, then the licence link";
+        SetFocus(licence->stop);
+        Press(VK_RETURN);
+        PostMessageW(about->closeButton()->Handle(), BM_CLICK, 0, 0);
+    };
+    about->ShowModal();
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"click", L"open:" + ProgramFolder() + L"ZephrinLicense.rtf|"}));
+}
+
 TEST_F(KeyboardTest, EnterAndSpacePressAnItemAsItsClickDoes) {
     // Space on Home, Enter on the support link: each as its click, sound first.
     SetFocus(Item(L"NavStatic2")->stop);

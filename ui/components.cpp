@@ -369,9 +369,37 @@ void Button::SetCaption(const std::wstring& text) {
     if (window_) SetWindowTextW(window_, text.c_str());
 }
 
+namespace {
+
+constexpr wchar_t kMemoPriorProc[] = L"ZephrinMemoProc";
+
+// A multiline edit takes Tab and Enter for its own text; one that cannot be
+// typed into would only trap the keyboard, so Tab moves on and Enter presses
+// the default button, while the arrows and Page keys still scroll it.
+LRESULT CALLBACK ReadOnlyMemoProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    auto prior = reinterpret_cast<WNDPROC>(GetPropW(window, kMemoPriorProc));
+    if (!prior) return DefWindowProcW(window, msg, wp, lp);
+    LRESULT result = CallWindowProcW(prior, window, msg, wp, lp);
+    if (msg == WM_GETDLGCODE) {
+        const MSG* key = reinterpret_cast<const MSG*>(lp);
+        const bool leaves = key && key->message == WM_KEYDOWN &&
+                            (key->wParam == VK_TAB || key->wParam == VK_RETURN || key->wParam == VK_ESCAPE);
+        result &= ~static_cast<LRESULT>(DLGC_WANTTAB | (leaves ? DLGC_WANTALLKEYS | DLGC_WANTMESSAGE : 0));
+    } else if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prior));
+        RemovePropW(window, kMemoPriorProc);
+    }
+    return result;
+}
+
+}  // namespace
+
 void Memo::Realize() {
     CreateChild(L"EDIT", WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
                 WS_EX_CLIENTEDGE);
+    if (!window_) return;
+    SetPropW(window_, kMemoPriorProc, reinterpret_cast<HANDLE>(GetWindowLongPtrW(window_, GWLP_WNDPROC)));
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ReadOnlyMemoProc));
 }
 
 void Memo::SetCaption(const std::wstring& text) {
