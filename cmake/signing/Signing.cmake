@@ -46,7 +46,7 @@ function(zephrin_sign_after_link target description)
   add_custom_command(TARGET ${target} POST_BUILD
     COMMAND ${ZEPHRIN_BASH_FOR_SIGNING} ${ZEPHRIN_SIGN_SCRIPT} ${ZEPHRIN_SIGN_ARGS} $<TARGET_FILE:${target}>
             ${description}
-    COMMENT "Signing $<TARGET_FILE_NAME:${target}>"
+    COMMENT "Signing ${target}"
     VERBATIM)
 endfunction()
 
