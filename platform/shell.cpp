@@ -6,7 +6,6 @@
 #include <shldisp.h>
 #include <shlobj.h>
 
-#include <type_traits>
 #include <vector>
 
 #ifndef ZEPHRIN_WEB_HOST
@@ -41,17 +40,12 @@ constexpr wchar_t kHelpLibrary[] = L"hhctrl.ocx";
 // through its desktop window, it opens a page or document as that user,
 // never as the administrator we run as. False when this system's shell
 // cannot be asked so; nothing was opened then.
-bool OpenAsDesktopUser(const std::wstring& file, const wchar_t* parameters) {
-    using CoInit = HRESULT(WINAPI*)(LPVOID, DWORD);
-    using CoUninit = void(WINAPI*)();
-    using CoCreate = HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*);
-    using AllocString = BSTR(WINAPI*)(const OLECHAR*);
-    using FreeString = void(WINAPI*)(BSTR);
-    auto init = SystemFunction<std::remove_pointer_t<CoInit>>(L"ole32.dll", "CoInitializeEx");
-    auto uninit = SystemFunction<std::remove_pointer_t<CoUninit>>(L"ole32.dll", "CoUninitialize");
-    auto create = SystemFunction<std::remove_pointer_t<CoCreate>>(L"ole32.dll", "CoCreateInstance");
-    auto alloc = SystemFunction<std::remove_pointer_t<AllocString>>(L"oleaut32.dll", "SysAllocString");
-    auto free = SystemFunction<std::remove_pointer_t<FreeString>>(L"oleaut32.dll", "SysFreeString");
+bool OpenAsDesktopUser(const std::wstring& file) {
+    auto init = SystemFunction<decltype(CoInitializeEx)>(L"ole32.dll", "CoInitializeEx");
+    auto uninit = SystemFunction<decltype(CoUninitialize)>(L"ole32.dll", "CoUninitialize");
+    auto create = SystemFunction<decltype(CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
+    auto alloc = SystemFunction<decltype(SysAllocString)>(L"oleaut32.dll", "SysAllocString");
+    auto free = SystemFunction<decltype(SysFreeString)>(L"oleaut32.dll", "SysFreeString");
     if (!init || !uninit || !create || !alloc || !free) return false;
     const HRESULT initialized = init(nullptr, COINIT_APARTMENTTHREADED);
     if (FAILED(initialized) && initialized != RPC_E_CHANGED_MODE) return false;
@@ -82,14 +76,9 @@ bool OpenAsDesktopUser(const std::wstring& file, const wchar_t* parameters) {
             SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, shell.putVoid()))) {
             BSTR name = alloc(file.c_str());
             VARIANT args{}, folder{}, verb{}, show{};
-            if (parameters && *parameters) {
-                args.vt = VT_BSTR;
-                args.bstrVal = alloc(parameters);
-            }
             show.vt = VT_I4;
             show.lVal = SW_SHOWNORMAL;
             opened = name && SUCCEEDED(shell->ShellExecute(name, args, folder, verb, show));
-            if (args.vt == VT_BSTR) free(args.bstrVal);
             free(name);
         }
     }
@@ -111,38 +100,30 @@ std::wstring Widen(const char* text) {
 }  // namespace
 
 void RestrictLibrarySearch() {
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    if (!kernel) return;
     // The system folder alone where the system can say so (Vista and later, and 7 with its update),
     // else at least not the current folder (XP SP1 on).
-    using SetDefaultDirs = BOOL(WINAPI*)(DWORD);
     constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
-    if (auto setDefault = reinterpret_cast<SetDefaultDirs>(
-            reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories"))))
+    if (auto setDefault = SystemFunction<BOOL WINAPI(DWORD)>(L"kernel32.dll", "SetDefaultDllDirectories"))
         if (setDefault(kSearchSystem32)) return;
-    using SetDir = BOOL(WINAPI*)(LPCWSTR);
-    if (auto setDir = reinterpret_cast<SetDir>(reinterpret_cast<void*>(GetProcAddress(kernel, "SetDllDirectoryW"))))
-        setDir(L"");
+    if (auto setDir = SystemFunction<BOOL WINAPI(LPCWSTR)>(L"kernel32.dll", "SetDllDirectoryW")) setDir(L"");
 }
 
 std::wstring CommonDataFolder() {
     std::wstring folder;
     // The known folder where the system has it (Vista on), else the shell's
     // folder number for it (2000 and XP); both read the system's own record.
-    using KnownFolderPath = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
-    using TaskMemFree = void(WINAPI*)(void*);
-    auto known = SystemFunction<std::remove_pointer_t<KnownFolderPath>>(L"shell32.dll", "SHGetKnownFolderPath");
-    auto release = SystemFunction<std::remove_pointer_t<TaskMemFree>>(L"ole32.dll", "CoTaskMemFree");
+    auto known = SystemFunction<HRESULT WINAPI(const GUID&, DWORD, HANDLE, PWSTR*)>(L"shell32.dll",
+                                                                                   "SHGetKnownFolderPath");
+    auto release = SystemFunction<decltype(CoTaskMemFree)>(L"ole32.dll", "CoTaskMemFree");
     if (known && release) {
         constexpr GUID kProgramData = {0x62AB5D82, 0xFDC1, 0x4DC3, {0xA9, 0xDD, 0x07, 0x0D, 0x1D, 0x49, 0x5D, 0x97}};
         PWSTR path = nullptr;
         if (SUCCEEDED(known(kProgramData, 0, nullptr, &path)) && path) folder = path;
         release(path);
     } else {
-        using FolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
         constexpr int kCommonAppData = 0x0023;  // CSIDL_COMMON_APPDATA
         std::vector<wchar_t> path(MAX_PATH + 1);
-        if (auto byNumber = SystemFunction<std::remove_pointer_t<FolderPath>>(L"shell32.dll", "SHGetFolderPathW"))
+        if (auto byNumber = SystemFunction<decltype(SHGetFolderPathW)>(L"shell32.dll", "SHGetFolderPathW"))
             if (byNumber(nullptr, kCommonAppData, nullptr, 0, path.data()) == S_OK) folder = path.data();
     }
     if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
@@ -164,7 +145,7 @@ std::wstring ProgramFolder() {
 }
 
 void OpenForDesktopUser(HWND owner, const std::wstring& file) {
-    if (!OpenAsDesktopUser(file, nullptr)) Launch(owner, file, nullptr);
+    if (!OpenAsDesktopUser(file)) Launch(owner, file, nullptr);
 }
 
 namespace {
@@ -203,13 +184,10 @@ bool SamePathName(const std::wstring& a, const std::wstring& b) {
 }
 
 UniqueHandle StartVerifiedProgram(HANDLE verified, const std::wstring& file, const std::wstring& parameters) {
-    using FinalPath = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD);
-    using ImageName = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
-    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-    auto finalPath = reinterpret_cast<FinalPath>(
-        reinterpret_cast<void*>(kernel ? GetProcAddress(kernel, "GetFinalPathNameByHandleW") : nullptr));
-    auto imageName = reinterpret_cast<ImageName>(
-        reinterpret_cast<void*>(kernel ? GetProcAddress(kernel, "QueryFullProcessImageNameW") : nullptr));
+    auto finalPath = SystemFunction<DWORD WINAPI(HANDLE, LPWSTR, DWORD, DWORD)>(L"kernel32.dll",
+                                                                              "GetFinalPathNameByHandleW");
+    auto imageName = SystemFunction<BOOL WINAPI(HANDLE, DWORD, LPWSTR, PDWORD)>(L"kernel32.dll",
+                                                                              "QueryFullProcessImageNameW");
     if (!finalPath || !imageName) return Start(file, parameters, 0, nullptr);
 
     HANDLE thread = nullptr;

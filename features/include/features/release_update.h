@@ -73,9 +73,7 @@ public:
     StagedSetup& operator=(StagedSetup&& other) noexcept;
     ~StagedSetup();
 
-    const std::wstring& path() const { return path_; }
     HANDLE file() const { return file_.get(); }
-    bool verified() const { return verified_; }
 
     // Lets the written file go and opens it again for reading only, with
     // nobody else allowed to write or delete it, then checks its size and
