@@ -15,23 +15,19 @@ namespace {
 constexpr IID kIAccessible = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
 constexpr wchar_t kPriorProcProperty[] = L"ZephrinPriorProc";
 
-using LresultFromObjectFn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-using StdObjectFn = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
-using FromWindowFn = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
-using NotifyFn = void(WINAPI*)(DWORD, HWND, LONG, LONG);
-using CoInitFn = HRESULT(WINAPI*)(LPVOID, DWORD);
-using CoUninitFn = void(WINAPI*)();
-
-template <typename F>
-F Function(const wchar_t* library, const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(SystemProcedure(library, name)));
-}
+using LresultFromObjectFn = LRESULT WINAPI(REFIID, WPARAM, LPUNKNOWN);
+using StdObjectFn = HRESULT WINAPI(HWND, LONG, REFIID, void**);
+using FromWindowFn = HRESULT WINAPI(HWND, DWORD, REFIID, void**);
+using NotifyFn = void WINAPI(DWORD, HWND, LONG, LONG);
+using CoInitFn = HRESULT WINAPI(LPVOID, DWORD);
+using CoUninitFn = void WINAPI();
+using AllocStringFn = BSTR WINAPI(const OLECHAR*);
 
 // Objects handed out live in this thread's apartment, which must stay open
 // while any client holds one: the first answer opens it, and it stays.
 bool ThreadReady() {
-    auto init = Function<CoInitFn>(L"ole32.dll", "CoInitializeEx");
-    auto uninit = Function<CoUninitFn>(L"ole32.dll", "CoUninitialize");
+    auto init = SystemFunction<CoInitFn>(L"ole32.dll", "CoInitializeEx");
+    auto uninit = SystemFunction<CoUninitFn>(L"ole32.dll", "CoUninitialize");
     if (!init || !uninit) return false;
     const HRESULT hr = init(nullptr, COINIT_APARTMENTTHREADED);
     if (hr == S_FALSE) uninit();  // it was open already: only the first opening is kept
@@ -39,24 +35,34 @@ bool ThreadReady() {
 }
 
 LRESULT Hand(IAccessible* object, WPARAM wp) {
-    auto lresult = Function<LresultFromObjectFn>(L"oleacc.dll", "LresultFromObject");
+    auto lresult = SystemFunction<LresultFromObjectFn>(L"oleacc.dll", "LresultFromObject");
     LRESULT answer = lresult ? lresult(kIAccessible, wp, object) : 0;
     object->Release();  // the answer holds its own reference
     return answer > 0 ? answer : 0;
 }
 
-HRESULT WindowObject(HWND window, IDispatch** out) {
-    auto fromWindow = Function<FromWindowFn>(L"oleacc.dll", "AccessibleObjectFromWindow");
+// A window's own object: its frame (OBJID_WINDOW) unless another part is named.
+HRESULT WindowObject(HWND window, IDispatch** out, LONG part = OBJID_WINDOW) {
+    auto fromWindow = SystemFunction<FromWindowFn>(L"oleacc.dll", "AccessibleObjectFromWindow");
     if (!fromWindow) return E_FAIL;
-    return fromWindow(window, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch, reinterpret_cast<void**>(out));
+    return fromWindow(window, static_cast<DWORD>(part), IID_IDispatch, reinterpret_cast<void**>(out));
+}
+
+// `out` holds the window's own object; false when it has none.
+bool GiveWindowObject(HWND window, VARIANT* out) {
+    IDispatch* object = nullptr;
+    if (WindowObject(window, &object) != S_OK || !object) return false;
+    out->vt = VT_DISPATCH;
+    out->pdispVal = object;
+    return true;
 }
 
 void Raise(DWORD event, HWND window, LONG child) {
-    if (auto notify = Function<NotifyFn>(L"user32.dll", "NotifyWinEvent")) notify(event, window, OBJID_CLIENT, child);
+    if (auto notify = SystemFunction<NotifyFn>(L"user32.dll", "NotifyWinEvent")) notify(event, window, OBJID_CLIENT, child);
 }
 
 BSTR Text(const std::wstring& text) {
-    auto alloc = Function<BSTR(WINAPI*)(const OLECHAR*)>(L"oleaut32.dll", "SysAllocString");
+    auto alloc = SystemFunction<AllocStringFn>(L"oleaut32.dll", "SysAllocString");
     return alloc ? alloc(text.c_str()) : nullptr;
 }
 
@@ -87,11 +93,6 @@ struct Element {
     const KeyboardItem* item = nullptr;
 };
 
-Container* ContainerOf(HWND window) {
-    if (!IsWindow(window)) return nullptr;
-    auto* target = reinterpret_cast<MessageTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    return dynamic_cast<Container*>(target);
-}
 
 // In stacking order: an item where its first part lies, a child window where it was made.
 std::vector<Element> Elements(const Container& container) {
@@ -130,7 +131,7 @@ Description Describe(const Element& e, HWND containerWindow) {
         if (e.item->Focused()) d.state |= STATE_SYSTEM_FOCUSED;
         if (e.item->Hot()) d.state |= STATE_SYSTEM_HOTTRACKED;
         if (!IsWindowEnabled(GetAncestor(containerWindow, GA_ROOT))) d.state |= STATE_SYSTEM_UNAVAILABLE;
-        d.screen = ToScreen(containerWindow, e.item->RectOn(ContainerOf(containerWindow)));
+        d.screen = ToScreen(containerWindow, e.item->RectOn(ContainerOfWindow(containerWindow)));
         d.action = e.item->link ? L"Jump" : L"Press";
         return d;
     }
@@ -186,28 +187,22 @@ public:
         if (!parent) return E_POINTER;
         *parent = nullptr;
         if (!Alive()) return RPC_E_DISCONNECTED;
-        if (stop_) {
-            auto fromWindow = Function<FromWindowFn>(L"oleacc.dll", "AccessibleObjectFromWindow");
-            return fromWindow ? fromWindow(container_, static_cast<DWORD>(OBJID_CLIENT), IID_IDispatch,
-                                           reinterpret_cast<void**>(parent))
-                              : E_FAIL;
-        }
-        return WindowObject(container_, parent);
+        // An item's parent is its container's client area; the client area's, its window.
+        return WindowObject(container_, parent, stop_ ? OBJID_CLIENT : OBJID_WINDOW);
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(LONG* count) override {
         if (!count) return E_POINTER;
         *count = 0;
         if (!Alive()) return RPC_E_DISCONNECTED;
-        if (!stop_) *count = static_cast<LONG>(Elements(*ContainerOf(container_)).size());
+        if (!stop_) *count = static_cast<LONG>(Elements(*ContainerOfWindow(container_)).size());
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        const Element* e = nullptr;
-        std::vector<Element> all;
-        const HRESULT hr = Find(child, all, e);
-        if (hr != S_OK) return hr;
+        const Lookup found = Find(child);
+        if (found.result != S_OK) return found.result;
+        const Element* e = found.element();
         if (!e) return E_INVALIDARG;
         if (e->window) return WindowObject(e->window, out);
         return S_FALSE;  // a simple element: its container answers for it
@@ -239,17 +234,12 @@ public:
             return has == stop_ ? S_OK : S_FALSE;
         }
         if (has == container_) return SetNumber(focus, CHILDID_SELF), S_OK;
-        const auto all = Elements(*ContainerOf(container_));
+        const auto all = Elements(*ContainerOfWindow(container_));
         for (size_t i = 0; i < all.size(); ++i) {
             if (all[i].item && all[i].item->Focused()) return SetNumber(focus, static_cast<LONG>(i + 1)), S_OK;
-            if (all[i].window && (all[i].window == has || IsChild(all[i].window, has))) {
-                IDispatch* object = nullptr;
-                if (WindowObject(all[i].window, &object) == S_OK && object) {
-                    focus->vt = VT_DISPATCH;
-                    focus->pdispVal = object;
-                    return S_OK;
-                }
-            }
+            if (all[i].window && (all[i].window == has || IsChild(all[i].window, has)) &&
+                GiveWindowObject(all[i].window, focus))
+                return S_OK;
         }
         return S_FALSE;
     }
@@ -261,10 +251,9 @@ public:
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
         if (!action) return E_POINTER;
         *action = nullptr;
-        const Element* e = nullptr;
-        std::vector<Element> all;
-        const HRESULT hr = Find(child, all, e);
-        if (hr != S_OK) return hr;
+        const Lookup found = Find(child);
+        if (found.result != S_OK) return found.result;
+        const Element* e = found.element();
         if (!e) return S_FALSE;
         const Description d = Describe(*e, container_);
         if (!d.action) return S_FALSE;
@@ -272,10 +261,9 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE accSelect(LONG flags, VARIANT child) override {
-        const Element* e = nullptr;
-        std::vector<Element> all;
-        const HRESULT hr = Find(child, all, e);
-        if (hr != S_OK) return hr;
+        const Lookup found = Find(child);
+        if (found.result != S_OK) return found.result;
+        const Element* e = found.element();
         if (e && e->item && (flags & SELFLAG_TAKEFOCUS)) {
             SetFocus(e->item->stop);
             return S_OK;
@@ -285,10 +273,9 @@ public:
     HRESULT STDMETHODCALLTYPE accLocation(LONG* x, LONG* y, LONG* width, LONG* height, VARIANT child) override {
         if (!x || !y || !width || !height) return E_POINTER;
         *x = *y = *width = *height = 0;
-        const Element* e = nullptr;
-        std::vector<Element> all;
-        const HRESULT hr = Find(child, all, e);
-        if (hr != S_OK) return hr;
+        const Lookup found = Find(child);
+        if (found.result != S_OK) return found.result;
+        const Element* e = found.element();
         RECT r{};
         if (e) {
             r = Describe(*e, container_).screen;
@@ -307,7 +294,7 @@ public:
         VariantInitLocal(end);
         if (!Alive()) return RPC_E_DISCONNECTED;
         if (stop_) return S_FALSE;
-        const auto all = Elements(*ContainerOf(container_));
+        const auto all = Elements(*ContainerOfWindow(container_));
         const LONG from = start.vt == VT_I4 ? start.lVal : CHILDID_SELF;
         LONG to = 0;
         switch (direction) {
@@ -330,7 +317,7 @@ public:
         GetClientRect(container_, &client);
         if (!PtInRect(&client, p)) return S_FALSE;
         if (stop_) return SetNumber(at, CHILDID_SELF), S_OK;
-        const auto all = Elements(*ContainerOf(container_));
+        const auto all = Elements(*ContainerOfWindow(container_));
         // Child windows lie above what the container paints; among the painted ones, the last is on top.
         for (size_t i = all.size(); i-- > 0;) {
             if (!all[i].window) continue;
@@ -347,10 +334,9 @@ public:
         return SetNumber(at, CHILDID_SELF), S_OK;
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-        const Element* e = nullptr;
-        std::vector<Element> all;
-        const HRESULT hr = Find(child, all, e);
-        if (hr != S_OK) return hr;
+        const Lookup found = Find(child);
+        if (found.result != S_OK) return found.result;
+        const Element* e = found.element();
         if (!e || !e->item) return DISP_E_MEMBERNOTFOUND;
         // Pressed on the window's own turn: a click may open a modal window, which must not hold the caller.
         PostMessageW(e->item->stop, kPressItem, 0, 0);
@@ -360,38 +346,46 @@ public:
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT, BSTR) override { return E_NOTIMPL; }
 
 private:
-    bool Alive() const { return ContainerOf(container_) && (!stop_ || IsWindow(stop_)); }
+    bool Alive() const { return ContainerOfWindow(container_) && (!stop_ || IsWindow(stop_)); }
 
-    // The element a child id names: null for CHILDID_SELF (the item itself, with a stop).
-    HRESULT Find(const VARIANT& child, std::vector<Element>& all, const Element*& e) const {
-        e = nullptr;
-        if (!Alive()) return RPC_E_DISCONNECTED;
-        if (child.vt != VT_I4) return E_INVALIDARG;
+    // What a child id names: the element, or none for CHILDID_SELF (with a stop, the item itself).
+    struct Lookup {
+        HRESULT result = S_OK;
+        std::vector<Element> all;
+        int index = -1;
+        const Element* element() const { return index < 0 ? nullptr : &all[index]; }
+    };
+    static Lookup Failed(HRESULT result) {
+        Lookup failed;
+        failed.result = result;
+        return failed;
+    }
+    Lookup Find(const VARIANT& child) const {
+        Lookup found;
+        if (!Alive()) return Failed(RPC_E_DISCONNECTED);
+        if (child.vt != VT_I4) return Failed(E_INVALIDARG);
         if (stop_) {
-            if (child.lVal != CHILDID_SELF) return E_INVALIDARG;
-            Container* container = ContainerOf(container_);
-            Form* form = container ? container->containerForm() : nullptr;
-            KeyboardItem* item = form ? form->ItemOfStop(stop_) : nullptr;
-            if (!item) return RPC_E_DISCONNECTED;
-            all.push_back({nullptr, item->parts.front(), item});
-            e = &all.front();
-            return S_OK;
+            if (child.lVal != CHILDID_SELF) return Failed(E_INVALIDARG);
+            KeyboardItem* item = KeyboardItemOfStop(stop_);
+            if (!item) return Failed(RPC_E_DISCONNECTED);
+            found.all.push_back({nullptr, item->parts.front(), item});
+            found.index = 0;
+            return found;
         }
-        if (child.lVal == CHILDID_SELF) return S_OK;
-        all = Elements(*ContainerOf(container_));
-        if (child.lVal < 1 || child.lVal > static_cast<LONG>(all.size())) return E_INVALIDARG;
-        e = &all[child.lVal - 1];
-        return S_OK;
+        if (child.lVal == CHILDID_SELF) return found;
+        found.all = Elements(*ContainerOfWindow(container_));
+        if (child.lVal < 1 || child.lVal > static_cast<LONG>(found.all.size())) return Failed(E_INVALIDARG);
+        found.index = static_cast<int>(child.lVal - 1);
+        return found;
     }
 
     template <typename Pick>
     HRESULT Answer(const VARIANT& child, BSTR* out, Pick pick) const {
         if (!out) return E_POINTER;
         *out = nullptr;
-        const Element* e = nullptr;
-        std::vector<Element> all;
-        const HRESULT hr = Find(child, all, e);
-        if (hr != S_OK) return hr;
+        const Lookup found = Find(child);
+        if (found.result != S_OK) return found.result;
+        const Element* e = found.element();
         if (!e) {  // the client area itself: the window's title names a form, nothing a panel
             if (GetAncestor(container_, GA_ROOT) != container_) return S_FALSE;
             *out = Text(WindowTitle(container_));
@@ -405,10 +399,9 @@ private:
     HRESULT AnswerNumber(const VARIANT& child, VARIANT* out, Pick pick) const {
         if (!out) return E_POINTER;
         VariantInitLocal(out);
-        const Element* e = nullptr;
-        std::vector<Element> all;
-        const HRESULT hr = Find(child, all, e);
-        if (hr != S_OK) return hr;
+        const Lookup found = Find(child);
+        if (found.result != S_OK) return found.result;
+        const Element* e = found.element();
         if (!e) {
             Description self;
             self.role = ROLE_SYSTEM_CLIENT;
@@ -420,14 +413,7 @@ private:
         return SetNumber(out, pick(Describe(*e, container_))), S_OK;
     }
     HRESULT Give(const Element& e, LONG id, VARIANT* out) const {
-        if (e.window) {
-            IDispatch* object = nullptr;
-            if (WindowObject(e.window, &object) == S_OK && object) {
-                out->vt = VT_DISPATCH;
-                out->pdispVal = object;
-                return S_OK;
-            }
-        }
+        if (e.window && GiveWindowObject(e.window, out)) return S_OK;
         return SetNumber(out, id), S_OK;
     }
     static HRESULT Nothing(BSTR* out) {
@@ -538,7 +524,7 @@ LRESULT CALLBACK NamedProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     try {
         if (msg == WM_GETOBJECT && static_cast<LONG>(lp) == OBJID_CLIENT) {
             const Control* control = ControlOf(window);
-            auto standard = Function<StdObjectFn>(L"oleacc.dll", "CreateStdAccessibleObject");
+            auto standard = SystemFunction<StdObjectFn>(L"oleacc.dll", "CreateStdAccessibleObject");
             IAccessible* inner = nullptr;
             if (control && control->labelledBy && standard && ThreadReady() &&
                 SUCCEEDED(standard(window, OBJID_CLIENT, kIAccessible, reinterpret_cast<void**>(&inner))) && inner)
@@ -557,7 +543,7 @@ LRESULT CALLBACK NamedProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 LRESULT AnswerContainer(HWND window, WPARAM wp, LPARAM lp) {
-    if (static_cast<LONG>(lp) != OBJID_CLIENT || !ContainerOf(window) || !ThreadReady()) return 0;
+    if (static_cast<LONG>(lp) != OBJID_CLIENT || !ContainerOfWindow(window) || !ThreadReady()) return 0;
     return Hand(new Object(window, nullptr), wp);
 }
 
@@ -567,17 +553,15 @@ HWND ItemContainer(const KeyboardItem& item) {
 }
 
 LRESULT AnswerItem(HWND stop, WPARAM wp, LPARAM lp) {
-    Form* form = nullptr;
-    if (Container* owner = ContainerOf(GetParent(stop))) form = owner->containerForm();
-    const KeyboardItem* item = form ? form->ItemOfStop(stop) : nullptr;
+    const KeyboardItem* item = KeyboardItemOfStop(stop);
     HWND container = item ? ItemContainer(*item) : nullptr;
-    if (static_cast<LONG>(lp) != OBJID_CLIENT || !ContainerOf(container) || !ThreadReady()) return 0;
+    if (static_cast<LONG>(lp) != OBJID_CLIENT || !ContainerOfWindow(container) || !ThreadReady()) return 0;
     return Hand(new Object(container, stop), wp);
 }
 
 void ItemFocused(const KeyboardItem& item) {
     HWND container = ItemContainer(item);
-    Container* c = ContainerOf(container);
+    Container* c = ContainerOfWindow(container);
     if (!c) return;
     const auto all = Elements(*c);
     for (size_t i = 0; i < all.size(); ++i)

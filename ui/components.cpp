@@ -11,6 +11,8 @@ Component* ComponentOfWindow(HWND window) {
     return window ? static_cast<Component*>(GetPropW(window, kComponentProperty)) : nullptr;
 }
 
+Container* ContainerOfWindow(HWND window) { return dynamic_cast<Container*>(TargetOfWindow(window)); }
+
 COLORREF ResolveColor(Color c) {
     if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFF));
     return static_cast<COLORREF>(c);

@@ -17,10 +17,7 @@ bool PressKey(WPARAM key) { return key == VK_RETURN || key == VK_SPACE; }
 
 LRESULT CALLBACK StopProc(HWND stop, UINT msg, WPARAM wp, LPARAM lp) {
     try {
-        Container* owner = dynamic_cast<Container*>(
-            reinterpret_cast<MessageTarget*>(GetWindowLongPtrW(GetParent(stop), GWLP_USERDATA)));
-        Form* form = owner ? owner->containerForm() : nullptr;
-        KeyboardItem* item = form ? form->ItemOfStop(stop) : nullptr;
+        KeyboardItem* item = KeyboardItemOfStop(stop);
         switch (msg) {
         case WM_GETDLGCODE: {
             // Enter and Space are the item's; the dialog navigation keeps Tab, and Enter elsewhere presses the default button.
@@ -35,7 +32,7 @@ LRESULT CALLBACK StopProc(HWND stop, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_SETFOCUS:
         case WM_KILLFOCUS:
-            if (item) form->ItemFocusChanged(*item, msg == WM_SETFOCUS);
+            if (item) item->form->ItemFocusChanged(*item, msg == WM_SETFOCUS);
             return 0;
         case WM_GETOBJECT:
             if (LRESULT answer = accessible::AnswerItem(stop, wp, lp)) return answer;
@@ -50,6 +47,13 @@ LRESULT CALLBACK StopProc(HWND stop, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
+
+KeyboardItem* KeyboardItemOfStop(HWND stop) {
+    // Stops are children of their form's window.
+    Container* owner = ContainerOfWindow(GetParent(stop));
+    Form* form = owner ? owner->containerForm() : nullptr;
+    return form ? form->ItemOfStop(stop) : nullptr;
+}
 
 RECT KeyboardItem::RectOn(const Container* container) const {
     RECT all{};

@@ -4,7 +4,7 @@ namespace zephrin::ui {
 namespace {
 
 LRESULT CALLBACK Thunk(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* target = reinterpret_cast<MessageTarget*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    MessageTarget* target = TargetOfWindow(wnd);
     if (msg == WM_NCCREATE) {
         target = static_cast<MessageTarget*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
         SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(target));
@@ -24,6 +24,10 @@ LRESULT CALLBACK Thunk(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 }  // namespace
+
+MessageTarget* TargetOfWindow(HWND window) {
+    return window ? reinterpret_cast<MessageTarget*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr;
+}
 
 void RegisterWindowClass(HINSTANCE instance, const wchar_t* className, HICON icon) {
     WNDCLASSW wc{};

@@ -61,6 +61,8 @@ class Component;
 // The component behind a child window of ours, or null.
 inline const wchar_t kComponentProperty[] = L"ZephrinComponent";
 Component* ComponentOfWindow(HWND window);
+// The container (form or panel) whose window this is, or null.
+Container* ContainerOfWindow(HWND window);
 
 class Component {
 public:
@@ -386,6 +388,9 @@ struct KeyboardItem {
     bool Hot() const;
     void Press() const;
 };
+
+// The item whose focus stop this window is, or null.
+KeyboardItem* KeyboardItemOfStop(HWND stop);
 
 enum class BorderKind { MainWindow, Dialog, ToolCaption };
 enum class Placement { ScreenCenter, OwnerCenter };

@@ -14,6 +14,9 @@ public:
     virtual void WindowDestroyed() {}
 };
 
+// The object that answers a window of ours; null for any other window.
+MessageTarget* TargetOfWindow(HWND window);
+
 // Registers a class of ours once per process, with the thunk as its procedure.
 // Cursors are chosen per point in WM_SETCURSOR, so the class has none.
 void RegisterWindowClass(HINSTANCE instance, const wchar_t* className, HICON icon = nullptr);
