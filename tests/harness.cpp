@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <objbase.h>
+#include <shlobj.h>
 #include <shlwapi.h>
 #include <tlhelp32.h>
 #include <wincodec.h>
@@ -293,6 +294,19 @@ void ClearWineVersionFor(const std::wstring& exeName) {
 
 bool CopyIntoBin(const std::wstring& from, const std::wstring& to) {
     return CopyFileW((BinFolder() + from).c_str(), (BinFolder() + to).c_str(), FALSE) != FALSE;
+}
+
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes) {
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f) return false;
+    const bool written = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && written;
+}
+
+std::wstring InstallFolder() {
+    wchar_t path[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, path);
+    return std::wstring(path) + L"\\ORVANE\\Zephrin\\";
 }
 
 std::string ReadFileBytes(const std::wstring& path) {

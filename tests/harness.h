@@ -109,6 +109,11 @@ void ClearWineVersionFor(const std::wstring& exeName);
 bool CopyIntoBin(const std::wstring& from, const std::wstring& to);
 std::wstring ReadTextFile(const std::wstring& path);
 std::string ReadFileBytes(const std::wstring& path);
+bool WriteFileBytes(const std::wstring& path, const std::string& bytes);
+// The setup program's entry under Add or Remove Programs.
+inline constexpr wchar_t kUninstallKey[] = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zephrin";
+// Where the setup program installs by default, with a trailing separator.
+std::wstring InstallFolder();
 // A path of the build machine as this Windows sees it.
 std::wstring HostPath(const std::string& unixPath);
 // Names of the files in a folder (with its trailing separator) that match a pattern.

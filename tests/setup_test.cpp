@@ -17,7 +17,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const wchar_t kUninstallKey[] = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zephrin";
 
 std::wstring KnownFolder(int csidl) {
     wchar_t path[MAX_PATH] = {};
@@ -26,7 +25,6 @@ std::wstring KnownFolder(int csidl) {
 }
 
 std::wstring ProgramFiles() { return KnownFolder(CSIDL_PROGRAM_FILES) + L"\\"; }
-std::wstring InstallFolder() { return ProgramFiles() + L"ORVANE\\Zephrin\\"; }
 // The machine's application data folder, where the updater stages its downloads.
 std::wstring CommonData() { return KnownFolder(CSIDL_COMMON_APPDATA) + L"\\"; }
 std::wstring UpdatesFolder() { return CommonData() + L"ORVANE\\Zephrin\\Updates\\"; }
@@ -147,13 +145,6 @@ TEST_F(SetupTest, UpgradeKeepsBackupChoicesAndLanguageAndMarksTheUpdate) {
 
 namespace {
 
-bool WriteFileText(const std::wstring& path, const std::string& text) {
-    FILE* f = _wfopen(path.c_str(), L"wb");
-    if (!f) return false;
-    const bool written = fwrite(text.data(), 1, text.size(), f) == text.size();
-    return fclose(f) == 0 && written;
-}
-
 // A folder of the machine's that the cases may fill, emptied and removed again, with what is in it.
 void RemoveTree(const std::wstring& folder) {
     for (const std::wstring& name : FilesIn(folder, L"*")) {
@@ -193,8 +184,8 @@ TEST_F(SetupTest, UpgradeOverThePlainNamesOfAnOlderSetupTakesThemAway) {
 TEST_F(SetupTest, FilesOfThePlainNamesThatAreNotOursStayAndSoDoesTheirFolder) {
     Install(L"");
     // Another program shares the folder; the entry names our uninstaller, so these are not ours.
-    ASSERT_TRUE(WriteFileText(InstallFolder() + L"Uninstall.exe", "another program's uninstaller"));
-    ASSERT_TRUE(WriteFileText(InstallFolder() + L"License.rtf", "another program's licence"));
+    ASSERT_TRUE(WriteFileBytes(InstallFolder() + L"Uninstall.exe", "another program's uninstaller"));
+    ASSERT_TRUE(WriteFileBytes(InstallFolder() + L"License.rtf", "another program's licence"));
     Install(L"");
     EXPECT_EQ(ReadFileBytes(InstallFolder() + L"Uninstall.exe"), "another program's uninstaller");
     EXPECT_EQ(ReadFileBytes(InstallFolder() + L"License.rtf"), "another program's licence");
@@ -244,7 +235,7 @@ TEST_F(SetupTest, FoldersThatWereThereBeforeStayAfterUninstall) {
     ASSERT_TRUE(CreateDirectoryW((ProgramFiles() + L"ORVANE").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW((CommonData() + L"ORVANE").c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW((CommonData() + L"ORVANE\\Other").c_str(), nullptr));
-    ASSERT_TRUE(WriteFileText(CommonData() + L"ORVANE\\Other\\settings.ini", "[other]"));
+    ASSERT_TRUE(WriteFileBytes(CommonData() + L"ORVANE\\Other\\settings.ini", "[other]"));
 
     Install(L"");
     EXPECT_TRUE(Exists(UpdatesFolder()));

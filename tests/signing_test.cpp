@@ -18,20 +18,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const wchar_t kUninstallKey[] = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zephrin";
-
-std::wstring InstallFolder() {
-    wchar_t path[MAX_PATH] = {};
-    SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, path);
-    return std::wstring(path) + L"\\ORVANE\\Zephrin\\";
-}
-
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-    FILE* f = _wfopen(path.c_str(), L"wb");
-    if (!f) return false;
-    const bool written = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && written;
-}
 
 // Where the signature starts in a PE file (its certificate table), or 0 when it has none.
 size_t SignatureOffset(const std::string& image) {
@@ -74,7 +60,7 @@ TEST(Signing, WinVerifyTrustTellsAOneByteChangeFromTheSignedProgram) {
     // A byte of code or data, well inside what the signed hash covers.
     image[signature / 2] = static_cast<char>(image[signature / 2] ^ 0x01);
     const std::wstring changed = TempFolder() + L"ZephrinChanged.exe";
-    ASSERT_TRUE(WriteBytes(changed, image));
+    ASSERT_TRUE(WriteFileBytes(changed, image));
 
     const LONG intactResult = TrustOf(intact);
     const LONG changedResult = TrustOf(changed);
