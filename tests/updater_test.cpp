@@ -264,17 +264,21 @@ TEST_F(UpdaterTest, AProgramThatTakesTheCloseAsItsSignalCannotGetOtherBytesRun) 
 
 TEST_F(UpdaterTest, StaleManifestsAreRefusedAndTheSerialRisesOnlyAfterAVerifiedOutcome) {
     const auto serial = [] { return ReadDwordValue(kProgramRoot, kProgramKeyPath, L"ReleaseSerial"); };
-    const auto run = [](const wchar_t* release, DWORD exitCode) {
+    const auto run = [](const wchar_t* release, DWORD exitCode, const wchar_t* screenshot = nullptr) {
         ServeRelease(release);
         Program updater(L"", L"ZephrinUpdate.exe");
         const auto box = WaitForMessageBox(updater.pid(), 60s);
         if (!box) return std::wstring(L"no box");
+        if (screenshot) {
+            WaitUntilPainted(box->window, 5s);
+            SaveScreenPng(Around(FindTopWindow(L"TZPUpdateForm", updater.pid()), box->window), screenshot);
+        }
         AnswerMessageBox(*box, box->buttons.size() > 1 ? IDNO : IDOK);
         EXPECT_EQ(updater.WaitExit(20s), std::optional<DWORD>(exitCode)) << Narrow(release);
         return box->text;
     };
     // Long expired, by a clock past this updater's build.
-    EXPECT_EQ(run(L"expired", 1), kOutOfDate);
+    EXPECT_EQ(run(L"expired", 1, L"updater-out-of-date-english.png"), kOutOfDate);
     EXPECT_FALSE(serial().has_value());
     // Older than a manifest acted on before: served again by someone in the middle.
     WriteDword(kProgramRoot, kProgramKeyPath, L"ReleaseSerial", 6);
@@ -287,7 +291,7 @@ TEST_F(UpdaterTest, StaleManifestsAreRefusedAndTheSerialRisesOnlyAfterAVerifiedO
     EXPECT_EQ(serial(), std::optional<DWORD>(1000));
     EXPECT_EQ(Downloads(), kNone);
     Korean();
-    EXPECT_EQ(run(L"expired", 1), L"\uC11C\uBC84\uC758 \uC5C5\uB370\uC774\uD2B8 \uC815\uBCF4\uAC00 "
+    EXPECT_EQ(run(L"expired", 1, L"updater-out-of-date-korean.png"), L"\uC11C\uBC84\uC758 \uC5C5\uB370\uC774\uD2B8 \uC815\uBCF4\uAC00 "
                                    L"\uC624\uB798\uB418\uC5C8\uC2B5\uB2C8\uB2E4.\r\n\r\n"
                                    L"\uC544\uBB34\uAC83\uB3C4 \uC124\uCE58\uB418\uC9C0 \uC54A\uC558\uC2B5\uB2C8\uB2E4.");
 }
