@@ -61,11 +61,7 @@ bool Contains(const std::vector<std::wstring>& names, const std::wstring& name) 
     return false;
 }
 
-bool IsBackupValue(const wchar_t* name) {
-    for (const BackupValue& b : BackupValues())
-        if (std::wstring(b.name) == name) return true;
-    return false;
-}
+
 
 }  // namespace
 
@@ -152,47 +148,71 @@ std::vector<std::wstring> WriteTunedValues(int row, int speedLevel, const std::w
     return refused;
 }
 
-RestoreOutcome PutBackOriginals(int row, const std::wstring& desktopUser, const std::function<void()>& betweenValues) {
-    RestoreOutcome outcome;
-    auto check = [&outcome, &betweenValues](bool ok, const wchar_t* name) {
-        if (!ok) outcome.notPutBack.push_back(name);
-        if (betweenValues) betweenValues();
-    };
-    auto missing = [&outcome, &betweenValues](const wchar_t* name) {
-        outcome.copyMissing.push_back(name);
-        if (betweenValues) betweenValues();
-    };
+std::vector<SavedOriginal> SavedOriginals(int row) {
+    std::vector<SavedOriginal> saved;
     if (ReadProgramBool(value::kBackupRecord, false)) {
         const auto absent = ReadNameList(value::kBackupAbsent);
         for (const TunedValue& t : AllTunedValues()) {
-            RawValue raw;
-            switch (ReadRegistryRaw(kProgramRoot, kBackupKeyPath, t.name, raw)) {
+            SavedOriginal s;
+            s.place = t.place;
+            s.name = t.name;
+            switch (ReadRegistryRaw(kProgramRoot, kBackupKeyPath, t.name, s.value)) {
             case RawRead::Present:
-                check(WriteAt(At(t.place, desktopUser), t.name, raw), t.name);
+                s.kind = SavedOriginal::Saved;
                 break;
             case RawRead::Absent:
                 // Not saved, so it must be listed as absent before it may be deleted. Neither
                 // saved nor listed (or no list at all) is a damaged record: its original is lost.
-                if (absent && Contains(*absent, t.name))
-                    check(DeleteAt(At(t.place, desktopUser), t.name), t.name);
-                else
-                    missing(t.name);
+                s.kind = absent && Contains(*absent, t.name) ? SavedOriginal::Absent : SavedOriginal::Missing;
                 break;
             case RawRead::Unknown:
-                check(false, t.name);  // the saved original cannot be read now
+                s.kind = SavedOriginal::Unreadable;
                 break;
             }
+            saved.push_back(std::move(s));
         }
-        return outcome;
+        return saved;
     }
-    // A backup taken by an older version holds only the four values.
-    for (const BackupValue& b : BackupValues()) {
-        const int32_t v = ReadProgramInteger(b.name, b.defaultValue);
-        check(WriteAt(At(b.place, desktopUser), b.name, DwordValue(v)), b.name);
+    // A backup taken by an older version holds only the four values, and
+    // removes the rest for the rows that write them.
+    for (const TunedValue& t : AllTunedValues()) {
+        SavedOriginal s;
+        s.place = t.place;
+        s.name = t.name;
+        for (const BackupValue& b : BackupValues()) {
+            if (std::wstring(b.name) != t.name) continue;
+            s.kind = SavedOriginal::Saved;
+            s.value = DwordValue(ReadProgramInteger(b.name, b.defaultValue));
+        }
+        if (s.kind != SavedOriginal::Saved && RowGetsStackValues(row)) s.kind = SavedOriginal::Absent;
+        saved.push_back(std::move(s));
     }
-    if (RowGetsStackValues(row)) {
-        for (const TunedValue& t : AllTunedValues())
-            if (!IsBackupValue(t.name)) check(DeleteAt(At(t.place, desktopUser), t.name), t.name);
+    return saved;
+}
+
+RestoreOutcome PutBackOriginals(int row, const std::wstring& desktopUser, const std::function<void()>& betweenValues) {
+    RestoreOutcome outcome;
+    for (const SavedOriginal& s : SavedOriginals(row)) {
+        bool ok = true;
+        const KeyPlace key = At(s.place, desktopUser);
+        switch (s.kind) {
+        case SavedOriginal::Saved:
+            ok = WriteAt(key, s.name, s.value);
+            break;
+        case SavedOriginal::Absent:
+            ok = DeleteAt(key, s.name);
+            break;
+        case SavedOriginal::Missing:
+            outcome.copyMissing.push_back(s.name);
+            break;
+        case SavedOriginal::Unreadable:
+            ok = false;
+            break;
+        case SavedOriginal::Untouched:
+            continue;
+        }
+        if (!ok) outcome.notPutBack.push_back(s.name);
+        if (betweenValues) betweenValues();
     }
     return outcome;
 }

@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "features/tuning_plan.h"
+#include "platform/registry.h"
+
 namespace zephrin {
 
 struct OptimizeOutcome {
@@ -55,5 +58,22 @@ RestoreOutcome PutBackOriginals(int row, const std::wstring& desktopUser,
                                 const std::function<void()>& betweenValues = {});
 // True when nothing of a record is left.
 bool DropBackup();
+
+// What Restore would do with each of the fourteen values, in table order,
+// from the backup as it is now; for a held backup only.
+struct SavedOriginal {
+    enum Kind {
+        Saved,       // put back as `value`
+        Absent,      // was not there before: deleted
+        Missing,     // neither saved nor listed as absent: the original is lost
+        Unreadable,  // the saved copy cannot be read now
+        Untouched,   // an older version's backup that leaves this value alone for the row
+    };
+    RegistryPlace place{};
+    const wchar_t* name = nullptr;
+    Kind kind = Untouched;
+    RawValue value;
+};
+std::vector<SavedOriginal> SavedOriginals(int row);
 
 }  // namespace zephrin

@@ -23,6 +23,7 @@ inline const RegistryPlace kPschedPolicyKey{
 // The connection rows that keep the system's window, TTL, path-MTU and scheduler values.
 inline constexpr int kDialUpRow = 2;
 inline constexpr int kIsdnRow = 7;
+inline constexpr int kLastConnectionRow = 8;
 bool RowGetsStackValues(int row);
 
 struct TunedValue {
