@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <windowsx.h>
 
 #include "accessible.h"
@@ -327,6 +328,13 @@ void Control::SetEnabled(bool enabled) {
 
 bool Control::Enabled() const { return window_ && IsWindowEnabled(window_); }
 
+void Control::SetBounds(const DesignRect& r) {
+    bounds = r;
+    if (!window_) return;
+    const RECT p = PixelRect();
+    SetWindowPos(window_, nullptr, p.left, p.top, p.right - p.left, p.bottom - p.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Control::NameForScreenReaders() {
     if (!labelledBy || !window_) return;
     accessible::NameWindow(window_);
@@ -364,6 +372,27 @@ void Button::Realize() {
 
 void Button::Command(int code) {
     if (code == BN_CLICKED && Enabled() && onClick) onClick();
+}
+
+int Button::FittingWidth() const {
+    HDC dc = form() ? form()->MeasureDC() : nullptr;
+    if (!dc) return bounds.width;
+    SelectScope select(dc, form()->FontHandle(EffectiveFont()));
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r, DT_CALCRECT | DT_SINGLELINE);
+    // The frame and the margins that keep the focus outline off the text.
+    return MulDiv(r.right, 96, form()->Dpi()) + 24;
+}
+
+int LayOutButtonRow(const std::vector<Button*>& buttons, int left, int minimumWidth, int gap) {
+    for (Button* b : buttons) {
+        DesignRect r = b->bounds;
+        r.left = left;
+        r.width = (std::max)(minimumWidth, b->FittingWidth());
+        b->SetBounds(r);
+        left += r.width + gap;
+    }
+    return left - gap;
 }
 
 void Button::SetCaption(const std::wstring& text) {
@@ -414,6 +443,117 @@ std::wstring Memo::Text() const {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window_)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window_, text.data(), static_cast<int>(text.size()))));
     return text;
+}
+
+// ---- ListView --------------------------------------------------------------
+
+void ListView::Realize() {
+    CreateChild(WC_LISTVIEWW, WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, WS_EX_CLIENTEDGE);
+    if (!window_) return;
+    SendMessageW(window_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    Fill();
+}
+
+void ListView::SetColumns(const std::vector<Column>& columns) {
+    columns_ = columns;
+    Fill();
+}
+
+void ListView::SetRows(const std::vector<std::vector<std::wstring>>& rows) {
+    rows_ = rows;
+    Fill();
+}
+
+void ListView::Fill() {
+    if (!window_) return;
+    SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(window_, LVM_DELETEALLITEMS, 0, 0);
+    while (SendMessageW(window_, LVM_DELETECOLUMN, 0, 0)) {
+    }
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = const_cast<wchar_t*>(columns_[i].title.c_str());
+        column.cx = Scale(columns_[i].width);
+        column.iSubItem = static_cast<int>(i);
+        SendMessageW(window_, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+    }
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        for (size_t c = 0; c < rows_[r].size() && c < columns_.size(); ++c) {
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = static_cast<int>(r);
+            item.iSubItem = static_cast<int>(c);
+            item.pszText = const_cast<wchar_t*>(rows_[r][c].c_str());
+            SendMessageW(window_, c == 0 ? LVM_INSERTITEMW : LVM_SETITEMTEXTW, c == 0 ? 0 : r,
+                         reinterpret_cast<LPARAM>(&item));
+        }
+    }
+    // The keyboard starts on the first row, so that the arrows and a screen reader have one.
+    if (!rows_.empty()) {
+        LVITEMW state{};
+        state.stateMask = LVIS_FOCUSED;
+        state.state = LVIS_FOCUSED;
+        SendMessageW(window_, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+    }
+    SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(window_, nullptr, TRUE);
+}
+
+std::wstring ListView::SelectedText() const {
+    std::wstring text;
+    auto line = [&text](const std::vector<std::wstring>& cells) {
+        for (size_t i = 0; i < cells.size(); ++i) text += (i ? L"\t" : L"") + cells[i];
+        text += L"\r\n";
+    };
+    bool any = false;
+    for (size_t r = 0; window_ && r < rows_.size(); ++r) {
+        if (!(SendMessageW(window_, LVM_GETITEMSTATE, r, LVIS_SELECTED) & LVIS_SELECTED)) continue;
+        if (!any) {
+            std::vector<std::wstring> titles;
+            for (const Column& c : columns_) titles.push_back(c.title);
+            line(titles);
+            any = true;
+        }
+        line(rows_[r]);
+    }
+    return text;
+}
+
+bool ListView::CopySelected() const {
+    const std::wstring text = SelectedText();
+    if (text.empty() || !OpenClipboard(window_)) return false;
+    bool copied = false;
+    if (EmptyClipboard()) {
+        const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+        if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+            if (void* p = GlobalLock(memory)) {
+                memcpy(p, text.c_str(), bytes);
+                GlobalUnlock(memory);
+                copied = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+            }
+            if (!copied) GlobalFree(memory);  // the clipboard owns it only once taken
+        }
+    }
+    CloseClipboard();
+    return copied;
+}
+
+bool ListView::Notify(const NMHDR& header, LRESULT& result) {
+    if (header.code != LVN_KEYDOWN || GetKeyState(VK_CONTROL) >= 0) return false;
+    const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey;
+    if (key == 'C' || key == VK_INSERT) {
+        CopySelected();
+    } else if (key == 'A') {
+        LVITEMW state{};
+        state.stateMask = LVIS_SELECTED;
+        state.state = LVIS_SELECTED;
+        SendMessageW(window_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    } else {
+        return false;
+    }
+    result = 0;
+    return true;
 }
 
 HIMAGELIST ImageList::Get() {

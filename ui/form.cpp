@@ -117,9 +117,21 @@ LRESULT Form::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             return MAKELRESULT(defaultButton->controlId, DC_HASDEFID);
         return 0;
     case WM_COMMAND: {
+        if (LOWORD(wp) == IDCANCEL && HIWORD(wp) == 0 && !lp) {
+            if (onCancel) onCancel();
+            return 0;
+        }
         auto it = byId_.find(LOWORD(wp));
         if (it != byId_.end()) it->second->Command(HIWORD(wp));
         return 0;
+    }
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lp);
+        if (!header) return 0;
+        auto it = byId_.find(static_cast<int>(header->idFrom));
+        if (it != byId_.end() && it->second->Handle() == header->hwndFrom && it->second->Notify(*header, result))
+            return result;
+        break;
     }
     case WM_CLOSE:
         if (quitOnClose) {

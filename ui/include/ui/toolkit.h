@@ -127,6 +127,9 @@ protected:
     virtual bool TakeId(int /*id*/) { return false; }
     // A WM_COMMAND notification for this component's identifier.
     virtual void Command(int /*code*/) {}
+    // A WM_NOTIFY notification from this component's window; true when it
+    // answered, with the answer in `result`.
+    virtual bool Notify(const NMHDR& /*header*/, LRESULT& /*result*/) { return false; }
     // The parent window was destroyed, and this component's window with it.
     virtual void ParentDestroyed() {}
     std::wstring caption_;
@@ -221,6 +224,8 @@ public:
     void FontsChanged() override;
     void SetEnabled(bool enabled);
     bool Enabled() const;
+    // Moves the control's window too, when it has one.
+    void SetBounds(const DesignRect& r);
     int controlId = 0;
     // The label a sighted user reads beside the control, which names it for
     // screen readers too (without its trailing colon); null: the control's own text.
@@ -272,6 +277,8 @@ public:
     void Realize() override;
     bool TakesCaption() const override { return true; }
     void SetCaption(const std::wstring& text) override;
+    // The design width its caption needs in the button's font.
+    int FittingWidth() const;
     bool isDefault = false;
     bool startsDisabled = false;
     bool shield = false;  // the elevation shield, where the system has one
@@ -280,6 +287,11 @@ protected:
     void Command(int code) override;
 };
 
+// Lays buttons out in a row from `left`, each as wide as its caption needs
+// and at least `minimumWidth`, so that a longer translation never clips.
+// Returns the right edge of the row.
+int LayOutButtonRow(const std::vector<Button*>& buttons, int left, int minimumWidth = 79, int gap = 8);
+
 class Memo : public Control {
 public:
     using Control::Control;
@@ -287,6 +299,34 @@ public:
     bool TakesCaption() const override { return true; }
     void SetCaption(const std::wstring& text) override;
     std::wstring Text() const;
+};
+
+// A list in report view: columns with titles, rows of text, read only.
+// Ctrl+C copies the selected rows, tab-separated with the titles first, as
+// people paste them into a mail or a spreadsheet; Ctrl+A selects every row.
+class ListView : public Control {
+public:
+    struct Column {
+        std::wstring title;
+        int width = 0;  // design units
+    };
+    using Control::Control;
+    void Realize() override;
+    void SetColumns(const std::vector<Column>& columns);
+    void SetRows(const std::vector<std::vector<std::wstring>>& rows);
+    const std::vector<std::vector<std::wstring>>& rows() const { return rows_; }
+    // The selected rows as the clipboard gets them.
+    std::wstring SelectedText() const;
+    // Puts SelectedText on the clipboard; false when there was nothing or the clipboard refused.
+    bool CopySelected() const;
+
+protected:
+    bool Notify(const NMHDR& header, LRESULT& result) override;
+
+private:
+    void Fill();
+    std::vector<Column> columns_;
+    std::vector<std::vector<std::wstring>> rows_;
 };
 
 // Pictures for the rows of combo boxes, made once at the form's DPI.
@@ -471,6 +511,8 @@ public:
     // The show step: runs each time the program shows the window, never when
     // Windows shows it again with its owner.
     std::function<void()> onShow;
+    // Escape (the dialog manager's IDCANCEL); nothing when unset.
+    std::function<void()> onCancel;
     // Main windows end the message loop when closed; others only hide.
     bool quitOnClose = false;
     // Give the child windows their fonts when they are made. A form that is
