@@ -20,6 +20,9 @@ Actions Actions::Real(HWND launchOwner) {
         return MessageBoxW(owner, text.c_str(), title.c_str(), style);
     };
     a.restartWindows = [] { RestartWindows(); };
+    a.askFileToSave = [](HWND owner, const std::wstring& name, const std::wstring& kind, const std::wstring& ext) {
+        return AskFileToSave(owner, name, kind, ext);
+    };
     return a;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/about_window.h"
 #include "app/captions.h"
+#include "app/changes_window.h"
 #include "app/progress_window.h"
 #include "app/tuning_flows.h"
 #include "app/update_flows.h"
@@ -63,7 +64,7 @@ void MainWindow::Build() {
     };
     ownFont(label(nullptr, L"NavLabel2", {16, 98, 0, 0}), TahomaFont(10, kBold, kGray));
     for (auto [name, top] : {std::pair{L"LinkLabel4", 135}, {L"LinkLabel5", 165},
-                             {L"LinkLabel6", 195}, {L"LinkLabel7", 251}}) {
+                             {L"LinkLabel6", 195}, {L"LinkLabel7", 251}, {L"LinkLabel8", 281}}) {
         Label* l = ownFont(label(nullptr, name, {16, top, 0, 0}), TahomaFont(8, 0, kBlack));
         l->cursor = CursorId::HandPoint;
         UnderlineOnHover(l, l);
@@ -88,7 +89,7 @@ void MainWindow::Build() {
     }
     // After the controls, the keyboard reaches Help, Home, Support and About, then the links.
     for (int i = 0; i < 4; ++i) AddKeyboardItem(navStatics[i], {navPictures[i], navStatics[i]}, false);
-    for (const wchar_t* name : {L"LinkLabel4", L"LinkLabel5", L"LinkLabel6", L"LinkLabel7"}) {
+    for (const wchar_t* name : {L"LinkLabel4", L"LinkLabel5", L"LinkLabel6", L"LinkLabel7", L"LinkLabel8"}) {
         Label* link = FindAs<Label>(name);
         AddKeyboardItem(link, {link}, true);
     }
@@ -197,6 +198,7 @@ void MainWindow::Build() {
     click(L"NavStatic4", &MainWindow::NavButton4Click);
     click(L"LinkLabel7", &MainWindow::NavButton4Click);
     click(L"LinkLabel4", &MainWindow::HelpFilePopupClick);
+    click(L"LinkLabel8", &MainWindow::LinkLabel8Click);
 }
 
 void MainWindow::UnderlineOnHover(Component* c, Component* underlined) {
@@ -268,6 +270,13 @@ void MainWindow::NavButton4Click() {
     about_->ShowModal();
 }
 
+void MainWindow::LinkLabel8Click() {
+    actions_.playClick();
+    if (!changes_) return;
+    changes_->SetPlacement(Placement::OwnerCenter);
+    changes_->ShowModal();
+}
+
 void MainWindow::HelpFilePopupClick() { ShowHelp(); }
 
 void MainWindow::KeyShortCut(UINT keyCode) {
@@ -275,7 +284,8 @@ void MainWindow::KeyShortCut(UINT keyCode) {
 }
 
 void MainWindow::ShowHelp() {
-    const bool anyVisible = (about_ && about_->Visible()) || (progress_ && progress_->Visible()) || Visible();
+    const bool anyVisible = (about_ && about_->Visible()) || (progress_ && progress_->Visible()) ||
+                            (changes_ && changes_->Visible()) || Visible();
     if (anyVisible) actions_.showHelp(kHelpFile, kHelpTopic);
 }
 

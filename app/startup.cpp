@@ -4,6 +4,8 @@
 
 #include "app/about_window.h"
 #include "app/actions.h"
+#include "app/changes_window.h"
+#include "app/report.h"
 #include "app/main_window.h"
 #include "app/progress_window.h"
 #include "app/run_once.h"
@@ -25,9 +27,10 @@ bool IsCheckUpdateArgument(const std::wstring& firstArgument) {
 }
 
 // Split as CommandLineToArgvW splits, so that the shell is not loaded at
-// every start only to read one word.
-std::wstring FirstArgument(const wchar_t* commandLine) {
-    if (!commandLine) return {};
+// every start only to read a word or two.
+std::vector<std::wstring> CommandArguments(const wchar_t* commandLine) {
+    std::vector<std::wstring> arguments;
+    if (!commandLine) return arguments;
     const wchar_t* p = commandLine;
     auto blank = [](wchar_t c) { return c == L' ' || c == L'\t'; };
     // The program name: quoted without escapes, or up to the first blank.
@@ -38,34 +41,54 @@ std::wstring FirstArgument(const wchar_t* commandLine) {
     } else {
         while (*p && !blank(*p)) ++p;
     }
-    while (blank(*p)) ++p;
-    std::wstring argument;
-    bool quoted = false;
-    while (*p && (quoted || !blank(*p))) {
-        size_t backslashes = 0;
-        while (*p == L'\\') {
-            ++backslashes;
+    for (;;) {
+        while (blank(*p)) ++p;
+        if (!*p) return arguments;
+        std::wstring argument;
+        bool quoted = false;
+        while (*p && (quoted || !blank(*p))) {
+            size_t backslashes = 0;
+            while (*p == L'\\') {
+                ++backslashes;
+                ++p;
+            }
+            if (*p != L'"') {
+                argument.append(backslashes, L'\\');
+                if (*p && (quoted || !blank(*p))) argument += *p++;
+                continue;
+            }
+            // Before a quote, backslashes come in pairs; an odd one makes the quote literal.
+            argument.append(backslashes / 2, L'\\');
+            if (backslashes % 2) {
+                argument += L'"';
+            } else if (quoted && p[1] == L'"') {
+                argument += L'"';  // "" inside quotes is one quote, and ends the quoting
+                quoted = false;
+                ++p;
+            } else {
+                quoted = !quoted;
+            }
             ++p;
         }
-        if (*p != L'"') {
-            argument.append(backslashes, L'\\');
-            if (*p && (quoted || !blank(*p))) argument += *p++;
-            continue;
-        }
-        // Before a quote, backslashes come in pairs; an odd one makes the quote literal.
-        argument.append(backslashes / 2, L'\\');
-        if (backslashes % 2) {
-            argument += L'"';
-        } else if (quoted && p[1] == L'"') {
-            argument += L'"';  // "" inside quotes is one quote, and ends the quoting
-            quoted = false;
-            ++p;
-        } else {
-            quoted = !quoted;
-        }
-        ++p;
+        arguments.push_back(argument);
     }
-    return argument;
+}
+
+std::wstring FirstArgument(const wchar_t* commandLine) {
+    const auto arguments = CommandArguments(commandLine);
+    return arguments.empty() ? std::wstring() : arguments.front();
+}
+
+StartRequest ReadStartRequest(const wchar_t* commandLine) {
+    const auto arguments = CommandArguments(commandLine);
+    StartRequest request;
+    if (arguments.empty()) return request;
+    for (const StartSwitch& s : kStartSwitches) {
+        if (AsciiLower(arguments[0]) != s.name) continue;
+        request.mode = s.mode;
+        if (s.takesFile && arguments.size() > 1) request.file = arguments[1];
+    }
+    return request;
 }
 
 namespace {
@@ -88,15 +111,17 @@ int RunProgram(const wchar_t* commandLine) {
     ui::Application& app = ui::Application::Instance();
     app.SetInstance(GetModuleHandleW(nullptr));
 
-    const std::wstring first = FirstArgument(commandLine);
-    if (AsciiLower(first) == kRestoreArgument) return RunRestoreCommand();
+    const StartRequest request = ReadStartRequest(commandLine);
+    if (request.mode == StartMode::Restore) return RunRestoreCommand();
+    // A report reads only: before the start-up stamps, which write.
+    if (request.mode == StartMode::Report) return RunReportCommand(request.file);
 
     app.InstallHandCursor();
     InstallNativeHints(app.hints());
 
     StampProgramKey(&CurrentTimestampString);
 
-    const bool modeRun = IsCheckUpdateArgument(first);
+    const bool modeRun = request.mode == StartMode::CheckUpdate;
     if (modeRun) RunUpdateCheckMode(Actions::Real(nullptr));
 
     const bool otherCopy = FindRunningInstance(kMainFormClass, true);
@@ -111,7 +136,9 @@ int RunProgram(const wchar_t* commandLine) {
         about.Create();
         ProgressWindow progress(main);
         progress.Create();
-        main.SetSiblings(&about, &progress);
+        ChangesWindow changes(main, actions);
+        changes.Create();
+        main.SetSiblings(&about, &progress, &changes);
         app.onShortCut = [&main](const MSG& msg) { main.KeyShortCut(static_cast<UINT>(msg.wParam)); };
         main.Show();
         app.Run();

@@ -1,12 +1,15 @@
 // The help files in both languages: every topic is there, every link between
-// topics leads somewhere, and the table of values is the program's plan.
+// topics leads somewhere, the table of values is the program's plan, and the
+// table of which Windows uses each value is the program's verdicts.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 
 #include "features/tuning_plan.h"
+#include "features/value_verdicts.h"
 #include "harness.h"
 #include "platform/shell.h"
 
@@ -15,8 +18,8 @@ using namespace zephrin::test;
 
 namespace {
 
-const char* const kTopics[] = {"main",    "settings", "connections", "windows",         "restore",
-                               "restart", "updates",  "uninstall",   "troubleshooting", "support"};
+const char* const kTopics[] = {"main",    "settings", "changes",   "connections",     "windows", "restore",
+                               "restart", "updates",  "uninstall", "troubleshooting", "support"};
 const char* const kLanguages[] = {"english", "korean"};
 
 std::string ReadBytes(const std::string& path) {
@@ -91,6 +94,34 @@ TEST(HelpFiles, ValueTableIsTheTuningPlan) {
             bool forDialUp = false;
             for (const TunedValue& v : dialUp) forDialUp = forDialUp || Narrow(v.name) == name;
             EXPECT_EQ((*it)[4] == "true", forDialUp) << name;
+        }
+        EXPECT_EQ(i, all.size()) << "one row for each value";
+    }
+}
+
+TEST(HelpFiles, WindowsTableIsTheProgramsVerdicts) {
+    const std::regex row(R"re(<tr data-value="([A-Za-z0-9_]+)">(.*?)</tr>)re");
+    const std::regex cell(R"re(data-verdict="([a-z]+)")re");
+    const std::map<std::string, Verdict> words = {
+        {"used", Verdict::Used}, {"wininet", Verdict::WinInetOnly}, {"ignored", Verdict::Ignored}, {"unknown", Verdict::NotKnown}};
+    const auto all = AllTunedValues();
+    for (const char* language : kLanguages) {
+        SCOPED_TRACE(language);
+        const std::string page = ReadBytes(PageFolder(language) + "windows.htm");
+        size_t i = 0;
+        for (auto it = std::sregex_iterator(page.begin(), page.end(), row); it != std::sregex_iterator(); ++it, ++i) {
+            ASSERT_LT(i, all.size()) << "more rows than values";
+            const std::string name = (*it)[1];
+            EXPECT_EQ(name, Narrow(all[i].name)) << "row " << i << " in the plan's order";
+            const std::string cells = (*it)[2];
+            int column = 0;
+            for (auto c = std::sregex_iterator(cells.begin(), cells.end(), cell); c != std::sregex_iterator(); ++c, ++column) {
+                ASSERT_LT(column, static_cast<int>(kVerdictColumns)) << name;
+                ASSERT_EQ(words.count((*c)[1]), 1u) << name << ": " << (*c)[1];
+                EXPECT_EQ(words.at((*c)[1]), VerdictFor(all[i].name, static_cast<VerdictColumn>(column)))
+                    << name << " in column " << column;
+            }
+            EXPECT_EQ(column, static_cast<int>(kVerdictColumns)) << name << ": one verdict for each version";
         }
         EXPECT_EQ(i, all.size()) << "one row for each value";
     }

@@ -1,8 +1,9 @@
 #pragma once
-// The program's three windows, made in process with recorded actions.
+// The program's windows, made in process with recorded actions.
 #include <memory>
 
 #include "app/about_window.h"
+#include "app/changes_window.h"
 #include "app/main_window.h"
 #include "recording_actions.h"
 #include "app/progress_window.h"
@@ -18,9 +19,11 @@ struct ProgramWindows {
     std::unique_ptr<MainWindow> main;
     std::unique_ptr<AboutWindow> about;
     std::unique_ptr<ProgressWindow> progress;
+    std::unique_ptr<ChangesWindow> changes;
 
     // Creates the windows in start-up order, the main window's creation sequence included.
     void Open() {
+        changes.reset();
         progress.reset();
         about.reset();
         actions = recorder.Make();
@@ -31,7 +34,9 @@ struct ProgramWindows {
         about->Create();
         progress = std::make_unique<ProgressWindow>(*main);
         progress->Create();
-        main->SetSiblings(about.get(), progress.get());
+        changes = std::make_unique<ChangesWindow>(*main, actions);
+        changes->Create();
+        main->SetSiblings(about.get(), progress.get(), changes.get());
         ui::Application::Instance().onShortCut = [this](const MSG& m) { main->KeyShortCut(static_cast<UINT>(m.wParam)); };
     }
 };

@@ -8,7 +8,7 @@
 namespace zephrin::test {
 
 struct Recorder {
-    std::vector<std::wstring> log;  // "click", "url:<u>", "open:<f>|<p>", "run:<f>|<p>", "help:<f>|<t>", ...
+    std::vector<std::wstring> log;  // "click", "url:<u>", "open:<f>|<p>", "run:<f>|<p>", "help:<f>|<t>", "save:<name>|<kind>|<ext>", ...
     std::vector<int> answers;       // message box answers, used in order
     struct Box {
         HWND owner;
@@ -16,6 +16,7 @@ struct Recorder {
         UINT style;
     };
     std::vector<Box> boxes;
+    std::wstring saveAs;  // what the Save dialog answers; empty: cancelled
 
     Actions Make() {
         Actions a;
@@ -35,6 +36,10 @@ struct Recorder {
             return a;
         };
         a.restartWindows = [this] { log.push_back(L"restart"); };
+        a.askFileToSave = [this](HWND, const std::wstring& name, const std::wstring& kind, const std::wstring& ext) {
+            log.push_back(L"save:" + name + L"|" + kind + L"|" + ext);
+            return saveAs;
+        };
         return a;
     }
 };

@@ -1,6 +1,6 @@
 #pragma once
 // The outside effects of the windows' handlers: launches, help, sound,
-// message boxes and the restart. The program uses the real ones; tests
+// message boxes, the Save dialog and the restart. The program uses the real ones; tests
 // record them instead.
 #include <windows.h>
 
@@ -21,6 +21,10 @@ struct Actions {
     std::function<int(HWND owner, const std::wstring& text, const std::wstring& title, UINT style)>
         messageBox;
     std::function<void()> restartWindows;
+    // The Save dialog for one kind of file; the chosen path, or empty when cancelled.
+    std::function<std::wstring(HWND owner, const std::wstring& suggestedName, const std::wstring& kindName,
+                               const std::wstring& extension)>
+        askFileToSave;
 
     // The real effects. Launches are owned by `launchOwner`, the hidden
     // window that stands for the whole program (may be null).

@@ -8,6 +8,7 @@
 namespace zephrin {
 
 class AboutWindow;
+class ChangesWindow;
 class ProgressWindow;
 
 class MainWindow : public ui::Form {
@@ -15,9 +16,10 @@ public:
     explicit MainWindow(Actions& actions);
 
     // Windows created after this one that the handlers reach.
-    void SetSiblings(AboutWindow* about, ProgressWindow* progress) {
+    void SetSiblings(AboutWindow* about, ProgressWindow* progress, ChangesWindow* changes) {
         about_ = about;
         progress_ = progress;
+        changes_ = changes;
     }
 
     // The creation sequence; runs inside Create(). Exposed for tests that re-run it.
@@ -30,6 +32,7 @@ public:
     void NavButton2Click();
     void NavButton3Click();
     void NavButton4Click();
+    void LinkLabel8Click();
     void HelpFilePopupClick();
     // Every key press of the program's windows passes here first.
     void KeyShortCut(UINT keyCode);
@@ -60,6 +63,7 @@ private:
     Actions& actions_;
     AboutWindow* about_ = nullptr;        // owned by the program, made after this window
     ProgressWindow* progress_ = nullptr;  // the same
+    ChangesWindow* changes_ = nullptr;    // the same
 
     ui::Picture* navButton1_ = nullptr;
     ui::Panel* mainPanel_ = nullptr;

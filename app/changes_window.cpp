@@ -1,0 +1,166 @@
+#include "app/changes_window.h"
+
+#include "app/captions.h"
+#include "app/main_window.h"
+#include "app/window_names.h"
+#include "platform/desktop_user.h"
+#include "platform/files.h"
+#include "platform/identity.h"
+#include "ui/captions.h"
+#include "ui/system_font.h"
+
+namespace zephrin {
+
+using namespace ui;
+
+namespace {
+
+// Design sizes of the window and its list.
+constexpr int kClientWidth = 800;
+constexpr int kClientHeight = 426;
+constexpr int kMargin = 16;
+constexpr int kListTop = 58;
+constexpr int kListHeight = 300;
+constexpr int kButtonTop = 387;
+constexpr int kButtonHeight = 25;
+// Setting, Where, Now, After Optimize, Before Zephrin, On this Windows.
+constexpr int kColumnWidths[] = {160, 100, 85, 95, 95, 227};
+const wchar_t* const kColumnKeys[] = {L"ColumnSetting", L"ColumnWhere",  L"ColumnNow",
+                                      L"ColumnAfter",   L"ColumnBefore", L"ColumnWindows"};
+
+const wchar_t kSettingsTopic[] = L"/html/settings.htm";
+
+std::wstring FillIn(std::wstring text, const std::vector<std::wstring>& parts) {
+    for (size_t i = parts.size(); i-- > 0;) {
+        const std::wstring mark = L"%" + std::to_wstring(i + 1);
+        for (size_t at = text.find(mark); at != std::wstring::npos; at = text.find(mark, at + parts[i].size()))
+            text.replace(at, mark.size(), parts[i]);
+    }
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::wstring> ChangesRowTexts(const ChangesRow& row, bool backupHeld,
+                                          const std::function<std::wstring(const wchar_t*)>& text) {
+    auto cell = [&text](const DataCell& c) -> std::wstring {
+        switch (c.state) {
+        case DataCell::Set: return DescribeData(c.value);
+        case DataCell::NotSet: return text(L"NotSet");
+        case DataCell::CannotBeRead: return text(L"CannotBeRead");
+        case DataCell::NotChanged: return text(L"NotChanged");
+        }
+        return {};
+    };
+    const wchar_t* where = row.area == ValueArea::InternetSettings  ? L"WhereInternetSettings"
+                           : row.area == ValueArea::PacketScheduler ? L"WherePacketScheduler"
+                                                                    : L"WhereTcpIp";
+    const wchar_t* verdict = row.verdict == Verdict::Used          ? L"VerdictUsed"
+                             : row.verdict == Verdict::WinInetOnly ? L"VerdictWinInet"
+                             : row.verdict == Verdict::Ignored     ? L"VerdictIgnored"
+                                                                   : L"VerdictNotKnown";
+    std::wstring onThisWindows = text(verdict);
+    if (row.managedBy == PolicyOwner::GroupPolicy) onThisWindows += text(L"ManagedGroupPolicy");
+    if (row.managedBy == PolicyOwner::Mdm) onThisWindows += text(L"ManagedMdm");
+    return {row.name,          text(where), cell(row.now), cell(row.afterOptimize),
+            backupHeld ? cell(row.beforeZephrin) : std::wstring(), onThisWindows};
+}
+
+std::wstring SystemLineText(const std::wstring& caption, const RealWindowsVersion& v) {
+    return FillIn(caption, {WindowsProductName(v), std::to_wstring(v.major) + L"." + std::to_wstring(v.minor),
+                            std::to_wstring(v.build)});
+}
+
+std::wstring SuggestedFileName(const std::wstring& caption, const SYSTEMTIME& now) {
+    wchar_t date[16];
+    swprintf(date, 16, L"%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+    return FillIn(caption, {date});
+}
+
+ChangesWindow::ChangesWindow(MainWindow& main, Actions& actions)
+    : Form([&main] {
+          FormArgs args;
+          args.name = kChangesFormName;
+          args.className = kChangesFormClass;
+          args.clientWidth = kClientWidth;
+          args.clientHeight = kClientHeight;
+          args.border = BorderKind::Dialog;
+          args.placement = Placement::OwnerCenter;
+          args.owner = &main;
+          return args;
+      }()),
+      main_(main),
+      actions_(actions) {
+    systemLabel_ = Add<Label>(nullptr, L"SystemLabel");
+    systemLabel_->bounds = {kMargin, 14, 0, 0};
+    Label* valuesLabel = Add<Label>(nullptr, L"ValuesLabel");
+    valuesLabel->bounds = {kMargin, 38, 0, 0};
+    valuesList_ = Add<ListView>(nullptr, L"ValuesList");
+    valuesList_->bounds = {kMargin, kListTop, kClientWidth - 2 * kMargin, kListHeight};
+    valuesList_->labelledBy = valuesLabel;
+    valuesList_->tabOrder = 0;
+    Add<Bevel>(nullptr, L"ChangesBevel", BevelShape::TopLine)->bounds = {0, kButtonTop - 15, kClientWidth, 5};
+
+    saveButton_ = Add<Button>(nullptr, L"SaveButton");
+    saveButton_->tabOrder = 1;
+    saveButton_->onClick = [this] { SaveButtonClick(); };
+    helpButton_ = Add<Button>(nullptr, L"HelpButton");
+    helpButton_->tabOrder = 2;
+    helpButton_->onClick = [this] { HelpButtonClick(); };
+    closeButton_ = Add<Button>(nullptr, L"CloseButton");
+    closeButton_->bounds = {kClientWidth - kMargin - 79, kButtonTop, 79, kButtonHeight};
+    closeButton_->isDefault = true;
+    closeButton_->tabOrder = 3;
+    closeButton_->onClick = [this] { EndModal(IDOK); };
+    defaultButton = closeButton_;
+    for (Button* b : {helpButton_, saveButton_}) b->bounds = {kMargin, kButtonTop, 79, kButtonHeight};
+    onCancel = [this] { EndModal(IDCANCEL); };
+
+    onShow = [this] { FormShow(); };
+    fontsAtCreate = false;  // prepared each time it is shown
+    PrepareFonts(*this);
+}
+
+std::wstring ChangesWindow::Text(const wchar_t* key) const {
+    return GetCaptionFromLines(captions_, kChangesFormName, key);
+}
+
+void ChangesWindow::FormShow() {
+    captions_ = ProgramCaptionLines();
+    PrepareWindow(*this, captions_);
+    const int row = (std::max)(0, main_.modemCombo()->Selected());
+    const int speed = main_.speedTrackBar()->Position();
+    table_ = ReadChangesTable(row, speed, OtherDesktopUserSid(), GetRealWindowsVersion());
+
+    systemLabel_->SetCaption(SystemLineText(Text(L"SystemLabel"), table_.system));
+    std::vector<ListView::Column> columns;
+    for (size_t i = 0; i < std::size(kColumnKeys); ++i) columns.push_back({Text(kColumnKeys[i]), kColumnWidths[i]});
+    valuesList_->SetColumns(columns);
+    std::vector<std::vector<std::wstring>> rows;
+    auto text = [this](const wchar_t* key) { return Text(key); };
+    for (const ChangesRow& r : table_.rows) rows.push_back(ChangesRowTexts(r, table_.backupHeld, text));
+    valuesList_->SetRows(rows);
+    // A longer translation widens the buttons rather than clipping them.
+    LayOutButtonRow({helpButton_, saveButton_}, kMargin);
+    if (valuesList_->Handle()) SetFocus(valuesList_->Handle());
+}
+
+void ChangesWindow::SaveButtonClick() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    const std::wstring path =
+        actions_.askFileToSave(Handle(), SuggestedFileName(Text(L"SaveFileName"), now), Text(L"SaveFileKind"), L"reg");
+    if (path.empty()) return;
+    // Saved as the values are at this moment, not as they were when the window opened.
+    const ChangesTable current = ReadChangesTable(table_.connectionRow, table_.speedLevel, OtherDesktopUserSid(),
+                                                  table_.system);
+    const std::wstring text = L"\xFEFF" + SettingsRegFile(current);
+    const std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
+    if (WriteWholeFile(path, bytes)) return;
+    actions_.messageBox(Handle(), JoinParagraphs({Text(L"MessageBoxSaveFailed1"), Text(L"MessageBoxSaveFailed2")}),
+                        Caption(kMainFormName, kMainFormName), MB_OK | MB_ICONWARNING);
+}
+
+void ChangesWindow::HelpButtonClick() { actions_.showHelp(kHelpFile, kSettingsTopic); }
+
+}  // namespace zephrin
