@@ -16,7 +16,7 @@ using namespace ui;
 namespace {
 
 // Design sizes of the window and its list.
-constexpr int kClientWidth = 800;
+constexpr int kClientWidth = 860;
 constexpr int kClientHeight = 426;
 constexpr int kMargin = 16;
 constexpr int kListTop = 58;
@@ -24,7 +24,7 @@ constexpr int kListHeight = 300;
 constexpr int kButtonTop = 387;
 constexpr int kButtonHeight = 25;
 // Setting, Where, Now, After Optimize, Before Zephrin, On this Windows.
-constexpr int kColumnWidths[] = {160, 100, 85, 95, 95, 227};
+constexpr int kColumnWidths[] = {182, 105, 88, 90, 95, 265};
 const wchar_t* const kColumnKeys[] = {L"ColumnSetting", L"ColumnWhere",  L"ColumnNow",
                                       L"ColumnAfter",   L"ColumnBefore", L"ColumnWindows"};
 

@@ -248,8 +248,9 @@ TEST(Report, WritesTheTableAsJsonForEachWindowsAndNothingWhenItCannot) {
         const char* name;
         VerdictColumn column;
     };
+    // This Wine has no Windows 11 to pose as; its rules are checked below from the numbers.
     for (const Pose& pose : {Pose{L"win81", "Windows 8.1", kColumnWindows8}, Pose{L"win10", "Windows 10", kColumnWindows10}}) {
-        SCOPED_TRACE(Narrow(pose.wine));
+        SCOPED_TRACE(pose.name);
         SetWineVersionFor(L"Zephrin.exe", pose.wine);
         DeleteFileW(file.c_str());
         Program p(L"/report \"" + file + L"\"");
@@ -259,7 +260,7 @@ TEST(Report, WritesTheTableAsJsonForEachWindowsAndNothingWhenItCannot) {
         ASSERT_EQ(report.kind, Json::Object);
         EXPECT_EQ(report["program"].text, "Zephrin");
         EXPECT_EQ(report["system"]["name"].text, pose.name);
-        EXPECT_EQ(report["system"]["major"].number, 10 * (pose.column == kColumnWindows10) + 6 * (pose.column == kColumnWindows8));
+        EXPECT_EQ(report["system"]["major"].number, pose.column == kColumnWindows8 ? 6 : 10);
         EXPECT_EQ(report["system"]["productType"].text, "workstation");
         EXPECT_EQ(report["connectionType"].number, kDialUpRow);
         EXPECT_EQ(report["speedLevel"].number, 1);
@@ -344,4 +345,42 @@ TEST(PolicyFile, OnlyAnEntryForTheValueUnderTheSchedulersKeyCounts) {
                                        file.substr(0, file.size() - 3), header + huge})
         EXPECT_FALSE(PolicyFileSets(damaged, L"NonBestEffortLimit")) << damaged.size() << " bytes";
     EXPECT_FALSE(PolicyFileSets(header, L"NonBestEffortLimit")) << "no entries";
+}
+
+// What Windows says of itself, as the window names it and picks its verdicts:
+// Windows 11 only from build 22000, and servers by their product type first,
+// since Server 2025 shares build 26100 with Windows 11 24H2.
+TEST(RealVersion, NamesAndVerdictColumnsFollowTheNumbers) {
+    struct Case {
+        unsigned major, minor, build, type;
+        const wchar_t* name;
+        VerdictColumn column;
+    };
+    const Case cases[] = {
+        {5, 0, 2195, 1, L"Windows 2000", kColumnWindows2000},   {5, 2, 3790, 1, L"Windows XP", kColumnWindowsXP},
+        {5, 2, 3790, 3, L"Windows Server 2003", kColumnServer2003}, {6, 3, 9600, 1, L"Windows 8.1", kColumnWindows8},
+        {6, 3, 9600, 3, L"Windows Server 2012 R2", kColumnServer2012}, {10, 0, 19045, 1, L"Windows 10", kColumnWindows10},
+        {10, 0, 21999, 1, L"Windows 10", kColumnWindows10},     {10, 0, 22000, 1, L"Windows 11", kColumnWindows11},
+        {10, 0, 26100, 1, L"Windows 11", kColumnWindows11},     {10, 0, 26100, 3, L"Windows Server 2025", kNoVerdictColumn},
+        {10, 0, 17763, 2, L"Windows Server 2019", kNoVerdictColumn}, {10, 0, 18363, 3, L"Windows Server", kNoVerdictColumn},
+        {11, 0, 30000, 1, L"Windows", kNoVerdictColumn},        {6, 4, 9841, 1, L"Windows", kNoVerdictColumn},
+    };
+    for (const Case& c : cases) {
+        RealWindowsVersion v;
+        v.major = c.major;
+        v.minor = c.minor;
+        v.build = c.build;
+        v.productType = c.type;
+        SCOPED_TRACE(std::to_string(c.major) + "." + std::to_string(c.minor) + "." + std::to_string(c.build));
+        EXPECT_EQ(WindowsProductName(v), c.name);
+        EXPECT_EQ(VerdictColumnFor(v), c.column);
+    }
+    RealWindowsVersion eleven;
+    eleven.major = 10;
+    eleven.build = 26100;
+    eleven.productType = 1;
+    EXPECT_EQ(SystemLineText(L"This computer runs %1 (version %2, build %3).", eleven),
+              L"This computer runs Windows 11 (version 10.0, build 26100).");
+    EXPECT_EQ(VerdictFor(L"TcpWindowSize", VerdictColumnFor(eleven)), Verdict::Ignored);
+    EXPECT_EQ(VerdictFor(L"NoSuchValue", kColumnWindows11), Verdict::NotKnown);
 }

@@ -52,7 +52,7 @@ protected:
 
     // Starts the program, waits until its window is painted, and saves it.
     void Shoot(const std::wstring& language, const std::wstring& file, RECT* clientOut = nullptr,
-               const std::wstring& aboutFile = L"") {
+               const std::wstring& aboutFile = L"", const std::wstring& changesFile = L"") {
         if (!language.empty()) WriteSz(kProgramRoot, kProgramKeyPath, L"Language", language);
         Program p;
         HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
@@ -81,6 +81,17 @@ protected:
             PostMessageW(about, WM_CLOSE, 0, 0);
             EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(about); }, 10s));
         }
+        if (!changesFile.empty()) {
+            // "What Zephrin changes", below "About Zephrin".
+            PostMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 285));
+            PostMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(20, 285));
+            HWND changes = WaitForWindow(L"TZPChangesForm", p.pid(), 10s);
+            ASSERT_TRUE(WaitUntil([&] { return changes && IsWindowVisible(changes); }, 10s));
+            EXPECT_TRUE(WaitUntilPainted(changes, 10s));
+            EXPECT_TRUE(SaveWindowPng(changes, changesFile));
+            PostMessageW(changes, WM_CLOSE, 0, 0);
+            EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(changes); }, 10s));
+        }
         PostMessageW(main, WM_CLOSE, 0, 0);
         EXPECT_TRUE(p.WaitExit(20s).has_value());
     }
@@ -89,9 +100,9 @@ protected:
 }  // namespace
 
 TEST_F(Screenshots, MainWindowEnglishAndKorean) {
-    Shoot(L"", L"main-english-96dpi.png", nullptr, L"about-english-96dpi.png");
+    Shoot(L"", L"main-english-96dpi.png", nullptr, L"about-english-96dpi.png", L"changes-english-96dpi.png");
     UseDesktopFont(L"NanumGothic");
-    Shoot(L"korean", L"main-korean-96dpi.png", nullptr, L"about-korean-96dpi.png");
+    Shoot(L"korean", L"main-korean-96dpi.png", nullptr, L"about-korean-96dpi.png", L"changes-korean-96dpi.png");
 }
 
 TEST_F(Screenshots, MainWindowScalesWithTheDisplay) {

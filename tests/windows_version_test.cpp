@@ -41,7 +41,9 @@ TEST(WindowsVersion, DetectedUnderEmulatedVersions) {
     };
     // win7 poses as a server edition in this Wine (6.1, product type 3): Server 2008's row.
     const Case cases[] = {{L"win2k", 7}, {L"winxp", 3},   {L"win2003", 6}, {L"vista", 2},
-                          {L"win2008", 5}, {L"win7", 5}, {L"win8", 0},    {L"win81", 0}};
+                          {L"win2008", 5}, {L"win7", 5}, {L"win8", 0},    {L"win81", 0},
+                          // The manifest stops at 8.1, so 10 (and 11, which this Wine cannot pose as) show 8's row.
+                          {L"win10", 0}};
     for (const Case& c : cases) {
         SetWineVersionFor(L"Zephrin.exe", c.version);
         Program p;

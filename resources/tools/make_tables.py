@@ -193,7 +193,7 @@ KOREAN_TEXTS = {
     (ABOUT, "LicensedMemo"): "Zephrin의 그림, 아이콘과 클릭 소리는 ORVANE이 Zephrin을 위해 만들었습니다. 업데이트 확인에는 Boost Software License 1.0에 따라 Boost C++ 라이브러리(\u201cBoost.Beast\u201d, \u201cBoost.Asio\u201d)를 사용합니다. Zephrin\u2122과 Zephrin 로고는 ORVANE의 상표입니다. Microsoft\u00ae와 Windows\u00ae는 Microsoft Corporation의 등록 상표입니다.",
     (CHANGES, CHANGES): "Zephrin이 바꾸는 값",
     (CHANGES, "SystemLabel"): "이 컴퓨터의 Windows: %1 (버전 %2, 빌드 %3)",
-    (CHANGES, "ValuesLabel"): "Zephrin이 쓰는 값 (주 창에서 고른 인터넷 타입과 속도 설정 기준):",
+    (CHANGES, "ValuesLabel"): "Zephrin이 쓰는 값 (기본 창에서 고른 인터넷 타입과 속도 설정 기준):",
     (CHANGES, "ColumnSetting"): "설정",
     (CHANGES, "ColumnWhere"): "위치",
     (CHANGES, "ColumnNow"): "현재",
