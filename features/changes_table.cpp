@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <cwchar>
 
 #include "features/tuning_engine.h"
 #include "platform/desktop_user.h"
@@ -13,8 +12,9 @@ namespace {
 
 ValueArea AreaOf(const RegistryPlace& place) {
     // By the text: each library's copy of the key names may lie elsewhere.
-    if (std::wcscmp(place.path, kInternetSettingsKey.path) == 0) return ValueArea::InternetSettings;
-    if (std::wcscmp(place.path, kPschedPolicyKey.path) == 0) return ValueArea::PacketScheduler;
+    const std::wstring path = place.path;
+    if (path == kInternetSettingsKey.path) return ValueArea::InternetSettings;
+    if (path == kPschedPolicyKey.path) return ValueArea::PacketScheduler;
     return ValueArea::TcpIp;
 }
 

@@ -87,9 +87,11 @@ TEST(CaptionTables, ShippedEnglishBytes) {
         if (windows.empty() || windows.back() != f[0]) windows.push_back(f[0]);
         keys.back().push_back(f[1]);
     }
-    // The updater's own rows come last, so the program's four groups keep their places.
-    EXPECT_EQ(windows, (V{L"ZPMainForm", L"ZPAboutForm", L"ZPSettingsForm", L"ZPUpdateForm", L"ZephrinUpdate"}));
-    ASSERT_EQ(keys.size(), 5u) << "one empty line between groups";
+    // The updater's own rows come last, and a new window's group goes before them,
+    // so the program's first four groups keep their places.
+    EXPECT_EQ(windows, (V{L"ZPMainForm", L"ZPAboutForm", L"ZPSettingsForm", L"ZPUpdateForm", L"ZPChangesForm",
+                          L"ZephrinUpdate"}));
+    ASSERT_EQ(keys.size(), 6u) << "one empty line between groups";
     EXPECT_EQ(keys[3], (V{L"ZPUpdateForm", L"BannerLabel", L"UpdateHeading", L"UpdateDescription", L"UpdateLabel1",
                           L"UpdateLabel2", L"UpdateLabel3", L"HelpButton", L"UpdateButton", L"CloseButton",
                           L"MessageBoxAdmin1", L"MessageBoxAdmin2", L"MessageBoxNoConnection1",

@@ -206,7 +206,9 @@ TEST(ChangesWindow, TheSavedFilePutsEveryValueBackWhenRegistryEditorImportsIt) {
     ASSERT_TRUE(regedit.started());
     ASSERT_TRUE(regedit.WaitExit(60s).has_value());
     EXPECT_TRUE(TakeSnapshot() == seeded) << Describe(TakeSnapshot()) << "\nwanted " << Describe(seeded);
-    DeleteFileW(file.c_str());
+    // Kept beside the screenshots, for a person to read.
+    MoveFileExW(file.c_str(), HostPath(std::string(ZEPHRIN_SCREENSHOT_DIR) + "/saved-settings.reg").c_str(),
+                MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
     ClearSystemValues();
     ResetProgramKey();
 }
@@ -383,4 +385,51 @@ TEST(RealVersion, NamesAndVerdictColumnsFollowTheNumbers) {
               L"This computer runs Windows 11 (version 10.0, build 26100).");
     EXPECT_EQ(VerdictFor(L"TcpWindowSize", VerdictColumnFor(eleven)), Verdict::Ignored);
     EXPECT_EQ(VerdictFor(L"NoSuchValue", kColumnWindows11), Verdict::NotKnown);
+}
+
+// Ctrl+A and Ctrl+C reach the list through the form's notification route, and
+// a file that cannot be written is said, never passed over.
+TEST(ChangesWindow, CopiesItsRowsAndSaysWhenTheFileCannotBeWritten) {
+    RegistryRedirect redirect;
+    ProgramWindows w;
+    w.Open();
+    w.main->Show();
+    w.recorder.saveAs = TempFolder() + L"no such folder\\settings.reg";
+    std::wstring copied;
+    const auto prepare = w.changes->onShow;
+    w.changes->onShow = [&] {
+        prepare();
+        HWND list = w.changes->valuesList()->Handle();
+        BYTE state[256] = {};
+        GetKeyboardState(state);
+        state[VK_CONTROL] = 0x80;
+        SetKeyboardState(state);
+        SendMessageW(list, WM_KEYDOWN, 'A', 0);
+        SendMessageW(list, WM_KEYDOWN, 'C', 0);
+        state[VK_CONTROL] = 0;
+        SetKeyboardState(state);
+        if (OpenClipboard(nullptr)) {
+            if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+                if (const auto* text = static_cast<const wchar_t*>(GlobalLock(data))) copied = text;
+                GlobalUnlock(data);
+            }
+            CloseClipboard();
+        }
+        w.changes->SaveButtonClick();
+        PostMessageW(w.changes->Find(L"CloseButton")->Handle(), BM_CLICK, 0, 0);
+    };
+    w.main->LinkLabel8Click();
+    const auto all = AllTunedValues();
+    ASSERT_FALSE(copied.empty());
+    EXPECT_EQ(copied.substr(0, copied.find(L"\r\n")),
+              Text(L"ColumnSetting") + L"\t" + Text(L"ColumnWhere") + L"\t" + Text(L"ColumnNow") + L"\t" +
+                  Text(L"ColumnAfter") + L"\t" + Text(L"ColumnBefore") + L"\t" + Text(L"ColumnWindows"));
+    size_t lines = 0;
+    for (size_t at = copied.find(L"\r\n"); at != std::wstring::npos; at = copied.find(L"\r\n", at + 2)) ++lines;
+    EXPECT_EQ(lines, all.size() + 1) << "the titles and every row";
+    EXPECT_NE(copied.find(std::wstring(L"\r\n") + all.back().name + L"\t"), std::wstring::npos);
+    ASSERT_EQ(w.recorder.boxes.size(), 1u) << "the failed save is said";
+    EXPECT_EQ(w.recorder.boxes[0].owner, w.changes->Handle());
+    EXPECT_NE(w.recorder.boxes[0].text.find(Text(L"MessageBoxSaveFailed1")), std::wstring::npos);
+    EXPECT_EQ(GetFileAttributesW(w.recorder.saveAs.c_str()), INVALID_FILE_ATTRIBUTES);
 }

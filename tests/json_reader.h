@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
+
 namespace zephrin::test {
 
 struct Json {
@@ -49,23 +51,6 @@ private:
         if (in.compare(at, w.size(), w) != 0) return false;
         at += w.size();
         return true;
-    }
-    static void PutUtf8(std::string& out, unsigned long c) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | c >> 6);
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | c >> 12);
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | c >> 18);
-            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
     }
     static bool Hex4(const std::string& in, size_t& at, unsigned long& c) {
         if (at + 4 > in.size()) return false;
@@ -109,7 +94,7 @@ private:
                     if (!Word(in, at, "\\u") || !Hex4(in, at, low) || low < 0xDC00 || low > 0xDFFF) return false;
                     u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
                 }
-                PutUtf8(out, u);
+                AppendUtf8(out, u);
                 break;
             }
             default: return false;
