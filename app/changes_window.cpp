@@ -24,7 +24,7 @@ constexpr int kListHeight = 300;
 constexpr int kButtonTop = 387;
 constexpr int kButtonHeight = 25;
 // Setting, Where, Now, After Optimize, Before Zephrin, On this Windows.
-constexpr int kColumnWidths[] = {182, 105, 88, 90, 95, 265};
+constexpr int kColumnWidths[] = {182, 105, 88, 90, 95, 260};
 const wchar_t* const kColumnKeys[] = {L"ColumnSetting", L"ColumnWhere",  L"ColumnNow",
                                       L"ColumnAfter",   L"ColumnBefore", L"ColumnWindows"};
 
