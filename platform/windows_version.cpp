@@ -42,7 +42,10 @@ int ClassifyWindowsVersion(unsigned major, unsigned minor, unsigned productType)
     return kWindowsOther;
 }
 
-int GetWindowsVersion() {
+namespace {
+
+// The version query, in its extended form where the system has it.
+OSVERSIONINFOEXW QueryVersion() {
     OSVERSIONINFOEXW info;
     std::memset(&info, 0, sizeof info);
     info.dwOSVersionInfoSize = sizeof info;
@@ -51,6 +54,13 @@ int GetWindowsVersion() {
         info.dwOSVersionInfoSize = sizeof(OSVERSIONINFOW);
         GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info));
     }
+    return info;
+}
+
+}  // namespace
+
+int GetWindowsVersion() {
+    const OSVERSIONINFOEXW info = QueryVersion();
     return ClassifyWindowsVersion(info.dwMajorVersion, info.dwMinorVersion, info.wProductType);
 }
 
@@ -68,22 +78,15 @@ int WindowsComboRow(int code) {
     }
 }
 
-}  // namespace zephrin
-
-namespace zephrin {
-
 RealWindowsVersion GetRealWindowsVersion() {
     OSVERSIONINFOEXW info;
     std::memset(&info, 0, sizeof info);
     info.dwOSVersionInfoSize = sizeof info;
-    // ntdll's answer is not shaped by the manifest; Windows 2000 has no such function.
+    // ntdll's answer is not shaped by the manifest. It is looked up, not
+    // imported, so that a system without it still starts and asks the version query.
     using RtlGetVersionFn = LONG WINAPI(OSVERSIONINFOW*);
     auto* rtlGetVersion = SystemFunction<RtlGetVersionFn>(L"ntdll.dll", "RtlGetVersion");
-    if (!rtlGetVersion || rtlGetVersion(reinterpret_cast<OSVERSIONINFOW*>(&info)) != 0) {
-        std::memset(&info, 0, sizeof info);
-        info.dwOSVersionInfoSize = sizeof info;
-        if (!GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info))) return {};
-    }
+    if (!rtlGetVersion || rtlGetVersion(reinterpret_cast<OSVERSIONINFOW*>(&info)) != 0) info = QueryVersion();
     RealWindowsVersion v;
     v.major = info.dwMajorVersion;
     v.minor = info.dwMinorVersion;
