@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "features/tuning_engine.h"
-#include "platform/desktop_user.h"
+#include "platform/crypto.h"
 #include "platform/text.h"
 
 namespace zephrin {
@@ -18,9 +18,9 @@ ValueArea AreaOf(const RegistryPlace& place) {
     return ValueArea::TcpIp;
 }
 
-DataCell ReadCell(HKEY root, const std::wstring& path, const wchar_t* name) {
+DataCell ReadCell(const KeyPlace& key, const wchar_t* name) {
     DataCell cell;
-    switch (ReadRegistryRaw(root, path, name, cell.value)) {
+    switch (ReadRegistryRaw(key.root, key.path, name, cell.value)) {
     case RawRead::Present: cell.state = DataCell::Set; break;
     case RawRead::Absent: cell.state = DataCell::NotSet; break;
     case RawRead::Unknown: cell.state = DataCell::CannotBeRead; break;
@@ -63,34 +63,43 @@ bool CleanText(const RawValue& v, std::wstring& text) {
     return text.find(L'\0') == std::wstring::npos;
 }
 
-// REG_MULTI_SZ as its strings; the list ends at the first empty one.
-std::vector<std::wstring> MultiText(const RawValue& v) {
-    std::vector<std::wstring> items;
-    std::wstring current;
-    for (size_t i = 0; i + 1 < v.data.size(); i += 2) {
-        const wchar_t c = static_cast<wchar_t>(v.data[i] | v.data[i + 1] << 8);
-        if (c != L'\0') {
-            current += c;
-        } else if (current.empty()) {
-            break;
-        } else {
-            items.push_back(current);
-            current.clear();
-        }
-    }
-    if (!current.empty()) items.push_back(current);
-    return items;
-}
-
+// Two hexadecimal digits a byte, `separator` between them.
 std::wstring HexBytes(const RawValue& v, const wchar_t* separator) {
+    const std::string hex = LowerHex(v.data.data(), v.data.size());
     std::wstring out;
-    wchar_t buf[4];
-    for (size_t i = 0; i < v.data.size(); ++i) {
-        swprintf(buf, 4, L"%02x", v.data[i]);
+    for (size_t i = 0; i < hex.size(); i += 2) {
         if (i) out += separator;
-        out += buf;
+        out += static_cast<wchar_t>(hex[i]);
+        out += static_cast<wchar_t>(hex[i + 1]);
     }
     return out;
+}
+
+// What data says, read by its type: a number, one text, a list of texts, or
+// bytes. Data that does not fit its type (a short REG_DWORD, a REG_SZ without
+// its terminator) is shown as the bytes it is.
+struct Decoded {
+    enum Kind { Number, Text, List, Bytes } kind = Bytes;
+    unsigned long long number = 0;
+    std::wstring text;
+    std::vector<std::wstring> items;
+};
+
+Decoded Decode(const RawValue& v) {
+    Decoded d;
+    if (v.type == REG_DWORD && v.data.size() == 4) {
+        d.kind = Decoded::Number;
+        d.number = DwordOf(v);
+    } else if (v.type == REG_QWORD && v.data.size() == 8) {
+        d.kind = Decoded::Number;
+        d.number = QwordOf(v);
+    } else if ((v.type == REG_SZ || v.type == REG_EXPAND_SZ) && CleanText(v, d.text)) {
+        d.kind = Decoded::Text;
+    } else if (v.type == REG_MULTI_SZ) {
+        d.kind = Decoded::List;
+        d.items = MultiStringItems(v);
+    }
+    return d;
 }
 
 std::wstring RegQuoted(const std::wstring& text) {
@@ -148,19 +157,17 @@ std::wstring JsonCell(const DataCell& cell) {
     case DataCell::Set: break;
     }
     const RawValue& v = cell.value;
-    std::wstring data, text;
-    if (v.type == REG_DWORD && v.data.size() == 4) {
-        data = std::to_wstring(DwordOf(v));
-    } else if (v.type == REG_QWORD && v.data.size() == 8) {
-        data = std::to_wstring(QwordOf(v));
-    } else if ((v.type == REG_SZ || v.type == REG_EXPAND_SZ) && CleanText(v, text)) {
-        data = JsonString(text);
-    } else if (v.type == REG_MULTI_SZ) {
+    const Decoded d = Decode(v);
+    std::wstring data;
+    switch (d.kind) {
+    case Decoded::Number: data = std::to_wstring(d.number); break;
+    case Decoded::Text: data = JsonString(d.text); break;
+    case Decoded::List:
         data = L"[";
-        for (const std::wstring& item : MultiText(v)) data += (data.size() > 1 ? L", " : L"") + JsonString(item);
+        for (const std::wstring& item : d.items) data += (data.size() > 1 ? L", " : L"") + JsonString(item);
         data += L"]";
-    } else {
-        data = L"\"" + HexBytes(v, L"") + L"\"";
+        break;
+    case Decoded::Bytes: data = L"\"" + HexBytes(v, L"") + L"\""; break;
     }
     return L"{\"state\": \"set\", \"type\": " + JsonString(RegistryTypeName(v.type)) + L", \"data\": " + data + L"}";
 }
@@ -212,11 +219,8 @@ ChangesTable ReadChangesTable(int connectionRow, int speedLevel, const std::wstr
         ChangesRow row;
         row.name = t.name;
         row.area = AreaOf(t.place);
-        KeyPlace key{t.place.root, t.place.path};
-        if (t.place.root == HKEY_CURRENT_USER) key = UserKeyPlace(desktopUser, t.place.path);
-        row.root = key.root;
-        row.path = key.path;
-        row.now = ReadCell(key.root, key.path, t.name);
+        row.key = TunedKeyPlace(t.place, desktopUser);
+        row.now = ReadCell(row.key, t.name);
         row.afterOptimize = StateCell(DataCell::NotChanged);
         for (const TunedValue& p : planned)
             if (std::wstring(p.name) == t.name) row.afterOptimize = SetCell(DwordValue(p.data));
@@ -257,26 +261,26 @@ std::wstring RegistryTypeName(DWORD type) {
 }
 
 std::wstring DescribeData(const RawValue& v) {
-    if (v.type == REG_DWORD && v.data.size() == 4) return std::to_wstring(DwordOf(v));
-    std::wstring shown, text;
-    if (v.type == REG_QWORD && v.data.size() == 8) {
-        shown = std::to_wstring(QwordOf(v));
-    } else if ((v.type == REG_SZ || v.type == REG_EXPAND_SZ) && CleanText(v, text)) {
-        shown = L"\"" + text + L"\"";
-    } else if (v.type == REG_MULTI_SZ) {
-        for (const std::wstring& item : MultiText(v)) shown += (shown.empty() ? L"\"" : L", \"") + item + L"\"";
-    } else {
-        shown = HexBytes(v, L" ");
+    const Decoded d = Decode(v);
+    if (v.type == REG_DWORD && d.kind == Decoded::Number) return std::to_wstring(d.number);
+    std::wstring shown;
+    switch (d.kind) {
+    case Decoded::Number: shown = std::to_wstring(d.number); break;
+    case Decoded::Text: shown = L"\"" + d.text + L"\""; break;
+    case Decoded::List:
+        for (const std::wstring& item : d.items) shown += (shown.empty() ? L"\"" : L", \"") + item + L"\"";
+        break;
+    case Decoded::Bytes: shown = HexBytes(v, L" "); break;
     }
     return shown.empty() ? RegistryTypeName(v.type) : shown + L" (" + RegistryTypeName(v.type) + L")";
 }
 
-std::wstring FullKeyName(HKEY root, const std::wstring& path) {
-    const wchar_t* rootName = root == HKEY_CURRENT_USER    ? L"HKEY_CURRENT_USER"
-                              : root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE"
-                              : root == HKEY_USERS         ? L"HKEY_USERS"
-                                                           : L"HKEY_CLASSES_ROOT";
-    std::wstring relative = RelativeKeyPath(path);
+std::wstring FullKeyName(const KeyPlace& key) {
+    const wchar_t* rootName = key.root == HKEY_CURRENT_USER    ? L"HKEY_CURRENT_USER"
+                              : key.root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE"
+                              : key.root == HKEY_USERS         ? L"HKEY_USERS"
+                                                               : L"HKEY_CLASSES_ROOT";
+    std::wstring relative = RelativeKeyPath(key.path);
     while (!relative.empty() && relative.back() == L'\\') relative.pop_back();
     return std::wstring(rootName) + L"\\" + relative;
 }
@@ -285,7 +289,7 @@ std::wstring SettingsRegFile(const ChangesTable& table) {
     std::wstring out = L"Windows Registry Editor Version 5.00\r\n";
     std::wstring currentKey;
     for (const ChangesRow& row : table.rows) {
-        const std::wstring key = FullKeyName(row.root, row.path);
+        const std::wstring key = FullKeyName(row.key);
         if (key != currentKey) {
             out += L"\r\n[" + key + L"]\r\n";
             currentKey = key;
@@ -312,7 +316,7 @@ std::string ChangesJson(const ChangesTable& table, const std::wstring& programVe
         const ChangesRow& r = table.rows[i];
         out += i ? L",\n    {" : L"\n    {";
         out += L"\"setting\": " + JsonString(r.name) + L", \"where\": " + JsonString(AreaName(r.area)) +
-               L", \"key\": " + JsonString(FullKeyName(r.root, r.path)) + L",\n     \"now\": " + JsonCell(r.now) +
+               L", \"key\": " + JsonString(FullKeyName(r.key)) + L",\n     \"now\": " + JsonCell(r.now) +
                L",\n     \"afterOptimize\": " + JsonCell(r.afterOptimize) + L",\n     \"beforeZephrin\": " +
                (table.backupHeld ? JsonCell(r.beforeZephrin) : L"null") + L",\n     \"onThisWindows\": " +
                JsonString(VerdictName(r.verdict));

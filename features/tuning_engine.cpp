@@ -8,13 +8,14 @@
 #include <optional>
 
 namespace zephrin {
-namespace {
 
-// Where a tuned place lies: a per-user key in the desktop user's own hive.
-KeyPlace At(const RegistryPlace& place, const std::wstring& desktopUser) {
+KeyPlace TunedKeyPlace(const RegistryPlace& place, const std::wstring& desktopUser) {
     if (place.root == HKEY_CURRENT_USER) return UserKeyPlace(desktopUser, place.path);
     return {place.root, place.path};
 }
+
+namespace {
+
 RawRead ReadRawAt(const KeyPlace& key, const wchar_t* name, RawValue& out) {
     return ReadRegistryRaw(key.root, key.path, name, out);
 }
@@ -26,22 +27,10 @@ bool DeleteAt(const KeyPlace& key, const wchar_t* name) { return DeleteRegistryV
 // Names listed in a REG_MULTI_SZ value; nullopt when the list cannot be read as one.
 std::optional<std::vector<std::wstring>> ReadNameList(const std::wstring& name) {
     RawValue raw;
-    std::vector<std::wstring> names;
     if (ReadRegistryRaw(kProgramRoot, kProgramKeyPath, name, raw) != RawRead::Present ||
         raw.type != REG_MULTI_SZ)
         return std::nullopt;
-    const auto* text = reinterpret_cast<const wchar_t*>(raw.data.data());
-    const size_t count = raw.data.size() / sizeof(wchar_t);
-    std::wstring current;
-    for (size_t i = 0; i < count; ++i) {
-        if (text[i] == L'\0') {
-            if (!current.empty()) names.push_back(current);
-            current.clear();
-        } else {
-            current += text[i];
-        }
-    }
-    return names;
+    return MultiStringItems(raw);
 }
 
 bool WriteNameList(const std::wstring& name, const std::vector<std::wstring>& names) {
@@ -110,7 +99,7 @@ bool TakeBackup(const std::wstring& desktopUser) {
     // A stale, half-written record from an interrupted run must not survive either.
     bool stored = DeleteProgramValue(value::kRestore) && DropBackup();
     for (const BackupValue& b : BackupValues()) {
-        const KeyPlace key = At(b.place, desktopUser);
+        const KeyPlace key = TunedKeyPlace(b.place, desktopUser);
         const int32_t v = ReadRegistryInteger(key.root, key.path, b.name, b.defaultValue, false);
         stored = stored && WriteRegistryRawChecked(kProgramRoot, kProgramKeyPath, b.name, DwordValue(v));
     }
@@ -118,7 +107,7 @@ bool TakeBackup(const std::wstring& desktopUser) {
     for (const TunedValue& t : AllTunedValues()) {
         if (!stored) break;
         RawValue raw;
-        switch (ReadRawAt(At(t.place, desktopUser), t.name, raw)) {
+        switch (ReadRawAt(TunedKeyPlace(t.place, desktopUser), t.name, raw)) {
         case RawRead::Present:
             stored = WriteRegistryRawChecked(kProgramRoot, kBackupKeyPath, t.name, raw);
             break;
@@ -144,7 +133,7 @@ bool TakeBackup(const std::wstring& desktopUser) {
 std::vector<std::wstring> WriteTunedValues(int row, int speedLevel, const std::wstring& desktopUser) {
     std::vector<std::wstring> refused;
     for (const TunedValue& t : TunedValuesFor(row, speedLevel))
-        if (!WriteAt(At(t.place, desktopUser), t.name, DwordValue(t.data))) refused.push_back(t.name);
+        if (!WriteAt(TunedKeyPlace(t.place, desktopUser), t.name, DwordValue(t.data))) refused.push_back(t.name);
     return refused;
 }
 
@@ -194,7 +183,7 @@ RestoreOutcome PutBackOriginals(int row, const std::wstring& desktopUser, const 
     RestoreOutcome outcome;
     for (const SavedOriginal& s : SavedOriginals(row)) {
         bool ok = true;
-        const KeyPlace key = At(s.place, desktopUser);
+        const KeyPlace key = TunedKeyPlace(s.place, desktopUser);
         switch (s.kind) {
         case SavedOriginal::Saved:
             ok = WriteAt(key, s.name, s.value);

@@ -65,8 +65,6 @@ Verdict VerdictFor(const std::wstring& valueName, VerdictColumn column) {
     return Verdict::NotKnown;
 }
 
-bool IsPolicyValue(const std::wstring& valueName) { return PolicyOf(valueName) != nullptr; }
-
 bool PolicyFileSets(const std::string& bytes, const std::wstring& valueName) {
     // "PReg", version 1, then [key;value;type;size;data] entries: the key and
     // the value name in UTF-16 with their terminating zero, type and size as

@@ -174,4 +174,21 @@ RawValue DwordValue(int32_t value) {
     return raw;
 }
 
+std::vector<std::wstring> MultiStringItems(const RawValue& value) {
+    std::vector<std::wstring> items;
+    std::wstring current;
+    // A last odd byte belongs to no character.
+    for (size_t i = 0; i + 1 < value.data.size(); i += 2) {
+        const wchar_t c = static_cast<wchar_t>(value.data[i] | value.data[i + 1] << 8);
+        if (c != L'\0') {
+            current += c;
+        } else if (!current.empty()) {
+            items.push_back(current);
+            current.clear();
+        }
+    }
+    if (!current.empty()) items.push_back(current);
+    return items;
+}
+
 }  // namespace zephrin

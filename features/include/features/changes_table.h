@@ -7,6 +7,7 @@
 
 #include "features/tuning_plan.h"
 #include "features/value_verdicts.h"
+#include "platform/desktop_user.h"
 #include "platform/registry.h"
 #include "platform/windows_version.h"
 
@@ -24,8 +25,7 @@ enum class ValueArea { InternetSettings, TcpIp, PacketScheduler };
 struct ChangesRow {
     std::wstring name;
     ValueArea area = ValueArea::TcpIp;
-    HKEY root = nullptr;   // where the value is read: the desktop user's hive for per-user values
-    std::wstring path;     // below root, with a leading backslash
+    KeyPlace key{};  // where the value is read: the desktop user's hive for per-user values
     DataCell now;
     DataCell afterOptimize;  // NotChanged where the connection row does not write it
     DataCell beforeZephrin;  // meaningful only while a backup is held
@@ -50,7 +50,7 @@ std::wstring RegistryTypeName(DWORD type);
 // named when it is not REG_DWORD.
 std::wstring DescribeData(const RawValue& value);
 // The full key name, as Registry Editor writes it.
-std::wstring FullKeyName(HKEY root, const std::wstring& path);
+std::wstring FullKeyName(const KeyPlace& key);
 
 // A Registry Editor file that puts every readable value back as it is in
 // `table` now: present ones with their type and data, absent ones deleted.

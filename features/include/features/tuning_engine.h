@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "features/tuning_plan.h"
+#include "platform/desktop_user.h"
 #include "platform/registry.h"
 
 namespace zephrin {
@@ -33,6 +34,10 @@ struct RestoreOutcome {
     // A backup is still held, so Restore stays on offer.
     bool backupHeld = false;
 };
+
+// Where a tuned value lies: a per-user value in the desktop user's own hive
+// (`desktopUser` as below), the others where the plan names them.
+KeyPlace TunedKeyPlace(const RegistryPlace& place, const std::wstring& desktopUser);
 
 // Whether the program key holds a backup: the flag, and a record or an older version's values behind it.
 bool BackupHeld();

@@ -35,7 +35,6 @@ Verdict VerdictFor(const std::wstring& valueName, VerdictColumn column);
 // Group Policy and MDM write the packet scheduler's policy values themselves
 // on a managed computer, over whatever Zephrin wrote.
 enum class PolicyOwner { None, GroupPolicy, Mdm };
-bool IsPolicyValue(const std::wstring& valueName);
 // Whether this computer's local Group Policy or its MDM policy store sets the value.
 PolicyOwner PolicyOwnerOf(const std::wstring& valueName);
 // The part of a Group Policy file (Registry.pol) that matters here: whether

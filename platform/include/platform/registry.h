@@ -42,6 +42,8 @@ bool WriteRegistryRawChecked(HKEY root, const std::wstring& path, const std::wst
 // Deletes, then looks: true only when the value is not there afterwards.
 bool DeleteRegistryValueChecked(HKEY root, const std::wstring& path, const std::wstring& name);
 RawValue DwordValue(int32_t value);
+// The strings of REG_MULTI_SZ data, in order, the empty ones left out.
+std::vector<std::wstring> MultiStringItems(const RawValue& value);
 
 // Access masks per kind of operation; exposed so the rules can be checked.
 REGSAM RegistryReadMask(bool use64BitView);
