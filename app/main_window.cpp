@@ -273,6 +273,8 @@ void MainWindow::NavButton4Click() {
 void MainWindow::LinkLabel8Click() {
     actions_.playClick();
     if (!changes_) return;
+    // Made at its first showing: most runs never open it, and the start waits for every window made before it.
+    if (!changes_->Handle()) changes_->Create();
     changes_->SetPlacement(Placement::OwnerCenter);
     changes_->ShowModal();
 }

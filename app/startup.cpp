@@ -22,10 +22,6 @@
 
 namespace zephrin {
 
-bool IsCheckUpdateArgument(const std::wstring& firstArgument) {
-    return AsciiLower(firstArgument) == kCheckUpdateArgument;
-}
-
 // Split as CommandLineToArgvW splits, so that the shell is not loaded at
 // every start only to read a word or two.
 std::vector<std::wstring> CommandArguments(const wchar_t* commandLine) {
@@ -72,11 +68,6 @@ std::vector<std::wstring> CommandArguments(const wchar_t* commandLine) {
         }
         arguments.push_back(argument);
     }
-}
-
-std::wstring FirstArgument(const wchar_t* commandLine) {
-    const auto arguments = CommandArguments(commandLine);
-    return arguments.empty() ? std::wstring() : arguments.front();
 }
 
 StartRequest ReadStartRequest(const wchar_t* commandLine) {
@@ -137,7 +128,6 @@ int RunProgram(const wchar_t* commandLine) {
         ProgressWindow progress(main);
         progress.Create();
         ChangesWindow changes(main, actions);
-        changes.Create();
         main.SetSiblings(&about, &progress, &changes);
         app.onShortCut = [&main](const MSG& msg) { main.KeyShortCut(static_cast<UINT>(msg.wParam)); };
         main.Show();

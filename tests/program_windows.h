@@ -35,7 +35,6 @@ struct ProgramWindows {
         progress = std::make_unique<ProgressWindow>(*main);
         progress->Create();
         changes = std::make_unique<ChangesWindow>(*main, actions);
-        changes->Create();
         main->SetSiblings(about.get(), progress.get(), changes.get());
         ui::Application::Instance().onShortCut = [this](const MSG& m) { main->KeyShortCut(static_cast<UINT>(m.wParam)); };
     }

@@ -63,7 +63,7 @@ private:
     Actions& actions_;
     AboutWindow* about_ = nullptr;        // owned by the program, made after this window
     ProgressWindow* progress_ = nullptr;  // the same
-    ChangesWindow* changes_ = nullptr;    // the same
+    ChangesWindow* changes_ = nullptr;    // the same; its window is made at its first showing
 
     ui::Picture* navButton1_ = nullptr;
     ui::Panel* mainPanel_ = nullptr;
