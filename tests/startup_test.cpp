@@ -15,18 +15,34 @@ using namespace zephrin;
 using namespace zephrin::test;
 using namespace std::chrono_literals;
 
+namespace {
+
+StartMode ModeOf(const std::wstring& firstArgument) {
+    // Quoted, so that the program sees exactly this argument.
+    return ReadStartRequest((L"Zephrin.exe \"" + firstArgument + L"\"").c_str()).mode;
+}
+
+}  // namespace
+
 TEST(ModeArgument, OnlyTheWholeWordInAnyAsciiCaseSelectsTheMode) {
     for (const wchar_t* yes : {L"/checkupdate", L"/CHECKUPDATE", L"/CheckUpdate", L"/cHeCkUpDaTe"})
-        EXPECT_TRUE(IsCheckUpdateArgument(yes)) << Narrow(yes);
+        EXPECT_EQ(ModeOf(yes), StartMode::CheckUpdate) << Narrow(yes);
     for (const wchar_t* no : {L"/checkupdatex", L"checkupdate", L"/check update", L"", L" /checkupdate",
                               L"/checkupdat\u0130"})
-        EXPECT_FALSE(IsCheckUpdateArgument(no)) << Narrow(no);
+        EXPECT_EQ(ModeOf(no), StartMode::Window) << Narrow(no);
 }
 
 TEST(ModeArgument, OnlyTheFirstArgumentCounts) {
-    EXPECT_EQ(FirstArgument(L"Zephrin.exe /CheckUpdate"), L"/CheckUpdate");
-    EXPECT_EQ(FirstArgument(L"Zephrin.exe other /checkupdate"), L"other");
-    EXPECT_EQ(FirstArgument(L"\"C:\\Program Files\\Zephrin.exe\""), L"");
+    EXPECT_EQ(ReadStartRequest(L"Zephrin.exe /CheckUpdate").mode, StartMode::CheckUpdate);
+    EXPECT_EQ(ReadStartRequest(L"Zephrin.exe other /checkupdate").mode, StartMode::Window);
+    EXPECT_EQ(CommandArguments(L"Zephrin.exe other /checkupdate"), (std::vector<std::wstring>{L"other", L"/checkupdate"}));
+    EXPECT_TRUE(CommandArguments(L"\"C:\\Program Files\\Zephrin.exe\"").empty());
+    // The report takes the argument after it as its file, and only that one.
+    const StartRequest report = ReadStartRequest(L"Zephrin.exe /REPORT \"C:\\a b.json\" extra");
+    EXPECT_EQ(report.mode, StartMode::Report);
+    EXPECT_EQ(report.file, L"C:\\a b.json");
+    EXPECT_EQ(ReadStartRequest(L"Zephrin.exe /report").file, L"");
+    EXPECT_EQ(ReadStartRequest(L"Zephrin.exe /restore file.json").file, L"") << "a switch without a file takes none";
 }
 
 TEST(ModeArgument, SplitsAsTheSystemSplits) {
@@ -39,9 +55,9 @@ TEST(ModeArgument, SplitsAsTheSystemSplits) {
         int count = 0;
         LPWSTR* argv = CommandLineToArgvW(line, &count);
         ASSERT_NE(argv, nullptr);
-        const std::wstring expected = count > 1 ? argv[1] : L"";
+        const std::vector<std::wstring> expected(argv + (count > 0 ? 1 : 0), argv + count);
         LocalFree(argv);
-        EXPECT_EQ(FirstArgument(line), expected) << Narrow(line);
+        EXPECT_EQ(CommandArguments(line), expected) << Narrow(line);
     }
 }
 

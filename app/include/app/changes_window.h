@@ -32,8 +32,6 @@ public:
     void HelpButtonClick();
 
     ui::ListView* valuesList() const { return valuesList_; }
-    ui::Label* systemLabel() const { return systemLabel_; }
-    const ChangesTable& table() const { return table_; }
 
 private:
     void FormShow();
@@ -42,7 +40,7 @@ private:
     MainWindow& main_;
     Actions& actions_;
     std::vector<std::wstring> captions_;  // the caption table, read at each showing
-    ChangesTable table_;
+    ChangesTable table_;  // as read at this showing; Save reads the values again
     ui::Label* systemLabel_ = nullptr;
     ui::ListView* valuesList_ = nullptr;
     ui::Button* saveButton_ = nullptr;

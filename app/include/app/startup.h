@@ -9,14 +9,12 @@
 
 namespace zephrin {
 
-// ASCII-only lower-casing of the first argument, compared whole with "/checkupdate".
-bool IsCheckUpdateArgument(const std::wstring& firstArgument);
 // The arguments after the program's name, split as the system splits them.
 std::vector<std::wstring> CommandArguments(const wchar_t* commandLine);
-std::wstring FirstArgument(const wchar_t* commandLine);
 
-// What the program was started for: the switch is the first argument, in any
-// ASCII case; one that takes a file takes the argument after it.
+// What the program was started for: the switch is the whole first argument,
+// in any ASCII case (no locale's folding); one that takes a file takes the
+// argument after it.
 enum class StartMode { Window, CheckUpdate, Restore, Report };
 struct StartSwitch {
     const wchar_t* name;  // in lower case

@@ -314,17 +314,16 @@ public:
     void Realize() override;
     void SetColumns(const std::vector<Column>& columns);
     void SetRows(const std::vector<std::vector<std::wstring>>& rows);
-    const std::vector<std::vector<std::wstring>>& rows() const { return rows_; }
-    // The selected rows as the clipboard gets them.
-    std::wstring SelectedText() const;
-    // Puts SelectedText on the clipboard; false when there was nothing or the clipboard refused.
-    bool CopySelected() const;
 
 protected:
     bool Notify(const NMHDR& header, LRESULT& result) override;
 
 private:
     void Fill();
+    // The selected rows as the clipboard gets them.
+    std::wstring SelectedText() const;
+    // Puts SelectedText on the clipboard; false when there was nothing or the clipboard refused.
+    bool CopySelected() const;
     std::vector<Column> columns_;
     std::vector<std::vector<std::wstring>> rows_;
 };
