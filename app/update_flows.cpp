@@ -12,7 +12,7 @@
 namespace zephrin {
 
 void CloseRunningProgram() {
-    for (const wchar_t* cls : {kAboutFormClass, kProgressFormClass, kMainFormClass}) {
+    for (const wchar_t* cls : {kAboutFormClass, kChangesFormClass, kProgressFormClass, kMainFormClass}) {
         if (HWND w = FindWindowOfProgram(cls, kProgramFile)) CloseWindowInTime(w);
     }
 }

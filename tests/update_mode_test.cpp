@@ -78,23 +78,28 @@ TEST_F(UpdateModeTest, UpdateClosesTheRunningCopyInTheMiddleOfAnything) {
     ClearSystemValues();
     SeedOriginals();
     const Snapshot originals = TakeSnapshot();
-    // The About window shown modally, then an optimization in its paced steps.
-    for (const bool optimizing : {false, true}) {
-        SCOPED_TRACE(optimizing ? "optimizing" : "About window");
+    // The About window and "What Zephrin changes" shown modally, then an optimization in its paced steps.
+    struct Busy {
+        const char* what;
+        const wchar_t* windowClass;
+        int linkY;  // design place of the link that opens it; 0: the Optimize button
+    };
+    for (const Busy& b : {Busy{"About window", L"TZPAboutForm", 255}, Busy{"What Zephrin changes", L"TZPChangesForm", 285},
+                          Busy{"optimizing", L"TZPSettingsForm", 0}}) {
+        SCOPED_TRACE(b.what);
         SetEnvironmentVariableW(L"ZEPHRIN_PACING_PAUSE_MS", L"150");
         Program running(L"", program());
         SetEnvironmentVariableW(L"ZEPHRIN_PACING_PAUSE_MS", nullptr);
         HWND main = WaitForWindow(L"TZPMainForm", running.pid(), 30s);
         ASSERT_NE(main, nullptr);
         ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
-        const wchar_t* busyClass = optimizing ? L"TZPSettingsForm" : L"TZPAboutForm";
-        if (optimizing) {
+        if (b.linkY == 0) {
             PostMessageW(FindChildByText(main, L"Button", L"&Optimize now"), BM_CLICK, 0, 0);
         } else {
-            PostMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 255));  // "About Zephrin"
-            PostMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(20, 255));
+            PostMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, b.linkY));
+            PostMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(20, b.linkY));
         }
-        HWND busy = WaitForWindow(busyClass, running.pid(), 10s);
+        HWND busy = WaitForWindow(b.windowClass, running.pid(), 10s);
         ASSERT_TRUE(WaitUntil([&] { return busy && IsWindowVisible(busy); }, 10s));
         ASSERT_FALSE(IsWindowEnabled(main)) << "the main window waits for the other one";
 

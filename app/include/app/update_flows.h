@@ -8,7 +8,8 @@ namespace zephrin {
 
 inline constexpr wchar_t kCheckUpdateArgument[] = L"/checkupdate";
 
-// Closes the running copy's windows, About and progress first, and waits until each has gone.
+// Closes the running copy's windows, the modal ones (About, What Zephrin changes, progress)
+// first, and waits until each has gone.
 void CloseRunningProgram();
 // Closes the running copy and asks about the update when one is available.
 void RunUpdateCheckMode(const Actions& actions, int (*check)() = &CheckForUpdate);
