@@ -135,11 +135,10 @@ void ChangesWindow::FormShow() {
     systemLabel_->SetCaption(SystemLineText(Text(L"SystemLabel"), table_.system));
     std::vector<ListView::Column> columns;
     for (size_t i = 0; i < std::size(kColumnKeys); ++i) columns.push_back({Text(kColumnKeys[i]), kColumnWidths[i]});
-    valuesList_->SetColumns(columns);
     std::vector<std::vector<std::wstring>> rows;
     auto text = [this](const wchar_t* key) { return Text(key); };
     for (const ChangesRow& r : table_.rows) rows.push_back(ChangesRowTexts(r, table_.backupHeld, text));
-    valuesList_->SetRows(rows);
+    valuesList_->SetContents(std::move(columns), std::move(rows));
     // A longer translation widens the buttons rather than clipping them.
     LayOutButtonRow({helpButton_, saveButton_}, kMargin);
     if (valuesList_->Handle()) SetFocus(valuesList_->Handle());

@@ -454,13 +454,9 @@ void ListView::Realize() {
     Fill();
 }
 
-void ListView::SetColumns(const std::vector<Column>& columns) {
-    columns_ = columns;
-    Fill();
-}
-
-void ListView::SetRows(const std::vector<std::vector<std::wstring>>& rows) {
-    rows_ = rows;
+void ListView::SetContents(std::vector<Column> columns, std::vector<std::vector<std::wstring>> rows) {
+    columns_ = std::move(columns);
+    rows_ = std::move(rows);
     Fill();
 }
 

@@ -312,8 +312,8 @@ public:
     };
     using Control::Control;
     void Realize() override;
-    void SetColumns(const std::vector<Column>& columns);
-    void SetRows(const std::vector<std::vector<std::wstring>>& rows);
+    // Titles and rows together: the list is filled once for both.
+    void SetContents(std::vector<Column> columns, std::vector<std::vector<std::wstring>> rows);
 
 protected:
     bool Notify(const NMHDR& header, LRESULT& result) override;
