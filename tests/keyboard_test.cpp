@@ -13,6 +13,7 @@
 #include "platform/shell.h"
 #include "program_windows.h"
 #include "screen_reader.h"
+#include "system_values.h"
 
 using namespace zephrin;
 using namespace zephrin::test;
@@ -100,7 +101,7 @@ TEST_F(KeyboardTest, AboutsLicenceLinkIsTheLastStopAndEnterOpensTheLicence) {
     };
     about->ShowModal();
     ASSERT_EQ(seen.size(), 4u);
-    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"click", L"open:" + ProgramFolder() + L"ZephrinLicense.rtf|"}));
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"click", L"open:" + ProgramFolder() + L"License.rtf|"}));
 }
 
 TEST_F(KeyboardTest, EnterAndSpacePressAnItemAsItsClickDoes) {
@@ -157,6 +158,25 @@ TEST_F(KeyboardTest, TheItemReachedByTabIsOutlinedAndOneClickedIsNot) {
     EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"click", L"url:" + HomePageUrl()}));
     EXPECT_EQ(GetFocus(), main->goButton()->Handle());
     EXPECT_EQ(Pixels(main->Handle(), area), plain) << "no outline after a click";
+}
+
+TEST_F(KeyboardTest, TheFocusComesBackWhenTheWindowIsActivatedAgain) {
+    // Home by keyboard; its page took the foreground, and the user comes back.
+    SetActiveWindow(main->Handle());
+    SetFocus(Item(L"NavStatic2")->stop);
+    Press(VK_SPACE);
+    UniqueWindow other(CreateWindowExW(0, L"STATIC", L"another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                       nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+    SetActiveWindow(other.get());
+    ui::Application::Instance().ProcessPending();
+    ASSERT_NE(GetFocus(), Item(L"NavStatic2")->stop) << "the other window has it";
+    SetActiveWindow(main->Handle());
+    ui::Application::Instance().ProcessPending();
+    EXPECT_EQ(GetFocus(), Item(L"NavStatic2")->stop);
+    // Enter opens the page again; it does not optimize.
+    Press(VK_RETURN);
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"click", L"url:" + HomePageUrl(), L"click", L"url:" + HomePageUrl()}));
+    EXPECT_TRUE(recorder.boxes.empty());
 }
 
 // ---- From another process, as a screen reader asks -------------------------
@@ -288,5 +308,64 @@ TEST(ScreenReaders, EveryElementIsNamedInTheWindowsLanguageAndActsAsItsClick) {
         EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
     }
     UseDesktopFont(nullptr);
+    ResetProgramKey();
+}
+
+// While the main window waits for its paced steps, nothing in it may start anything: not a reader's default
+// action on any of its elements, nor a click posted to a button or a link.
+TEST(ScreenReaders, NothingInTheWaitingWindowActsAndOneOptimizationRuns) {
+    Com com;
+    ResetProgramKey();
+    ClearSystemValues();
+    SetEnvironmentVariableW(L"ZEPHRIN_PACING_PAUSE_MS", L"120");
+    Program p;
+    SetEnvironmentVariableW(L"ZEPHRIN_PACING_PAUSE_MS", nullptr);
+    HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
+    HWND go = FindChildByText(main, L"Button", L"&Optimize now");
+    PostMessageW(go, BM_CLICK, 0, 0);
+    HWND progress = WaitForWindow(L"TZPSettingsForm", p.pid(), 10s);
+    ASSERT_TRUE(WaitUntil([&] { return progress && IsWindowVisible(progress); }, 10s));
+    ASSERT_FALSE(IsWindowEnabled(main));
+
+    auto client = ObjectOf(main);
+    ASSERT_TRUE(client);
+    LONG count = 0;
+    client->get_accChildCount(&count);
+    int actions = 0;
+    for (LONG i = 1; i <= count; ++i) {
+        VARIANT child{};
+        child.vt = VT_I4;
+        child.lVal = i;
+        actions += client->accDoDefaultAction(child) == S_OK;
+    }
+    EXPECT_EQ(actions, 9) << "every item was asked";
+    PostMessageW(go, BM_CLICK, 0, 0);
+    PostMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 255));  // "About Zephrin"
+    PostMessageW(main, WM_LBUTTONUP, 0, MAKELPARAM(20, 255));
+    // Until the steps end: the main window waits, and no other window of ours, nor a menu, appears.
+    HWND about = FindTopWindow(L"TZPAboutForm", p.pid());
+    bool stillWaiting = true, otherWindow = false;
+    WaitUntil([&] {
+        if (!IsWindowVisible(progress)) return true;
+        stillWaiting = stillWaiting && !IsWindowEnabled(main);
+        otherWindow = otherWindow || (about && IsWindowVisible(about)) || FindTopWindow(L"TZPChangesForm", p.pid()) ||
+                      FindTopWindow(L"#32768", p.pid());
+        return false;
+    }, 30s);
+    EXPECT_TRUE(stillWaiting) << "disabled for as long as the steps run";
+    EXPECT_FALSE(otherWindow);
+    const auto box = WaitForMessageBox(p.pid(), 20s);
+    ASSERT_TRUE(box.has_value());
+    EXPECT_NE(box->text.find(L"You will need to restart Windows"), std::wstring::npos) << Narrow(box->text);
+    AnswerMessageBox(*box, IDNO);
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box->window); }, 10s));
+    EXPECT_TRUE(WaitUntil([&] { return IsWindowEnabled(main) != FALSE; }, 10s)) << "enabled after the steps";
+    EXPECT_FALSE(WaitForMessageBox(p.pid(), 3s).has_value()) << "one optimization, one question";
+    EXPECT_FALSE(IsWindowVisible(progress));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
+    ClearSystemValues();
     ResetProgramKey();
 }

@@ -140,7 +140,8 @@ bool Container::HandleContainerMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp,
         pressed_ = nullptr;
         if (GetCapture() == wnd) ReleaseCapture();
         Component* up = HitTest(POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
-        if (down && down == up && up->onClick) up->onClick();
+        // A click posted to a window that waits is no click of the user's.
+        if (down && down == up && up->onClick && containerForm_ && containerForm_->TakesInput()) up->onClick();
         result = 0;
         return true;
     }
@@ -371,7 +372,7 @@ void Button::Realize() {
 }
 
 void Button::Command(int code) {
-    if (code == BN_CLICKED && Enabled() && onClick) onClick();
+    if (code == BN_CLICKED && Enabled() && form() && form()->TakesInput() && onClick) onClick();
 }
 
 int Button::FittingWidth() const {

@@ -133,6 +133,20 @@ LRESULT Form::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
             return result;
         break;
     }
+    case WM_ACTIVATE:
+        // As the dialog manager does: the control or item that had the focus
+        // when the user went elsewhere has it again on return, so that Enter
+        // presses what it pressed before, not the default button.
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(wnd, focus)) savedFocus_ = focus;
+            return 0;
+        }
+        if (!HIWORD(wp) && RestoreFocus()) return 0;
+        break;
+    case WM_SETFOCUS:
+        if (RestoreFocus()) return 0;
+        break;
     case WM_CLOSE:
         if (quitOnClose) {
             closed_ = true;
@@ -246,15 +260,30 @@ void Form::SetEnabled(bool enabled) {
     if (window_) EnableWindow(window_.get(), enabled);
 }
 
+// A form is a top-level window, and its owner may be disabled for as long as it is shown modally over it.
+bool Form::TakesInput() const { return window_ && IsWindowEnabled(window_.get()); }
+
 void Form::EndModal(int result) {
     modalResult_ = result;
     inModal_ = false;
 }
 
+bool Form::RestoreFocus() {
+    HWND saved = savedFocus_;
+    if (!saved || !window_ || !IsChild(window_.get(), saved) || !IsWindowVisible(saved) || !IsWindowEnabled(saved))
+        return false;
+    SetFocus(saved);
+    return true;
+}
+
 int Form::ShowModal() {
     if (!window_ || inModal_) return 0;
     HWND owner = args_.owner ? args_.owner->Handle() : nullptr;
+    // The owner gets back the state it had: one that was disabled is waiting
+    // for something else, which must not find it enabled in the middle.
+    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     modalResult_ = 0;
+    savedFocus_ = nullptr;  // each showing starts where its show step puts the focus
     inModal_ = true;
     if (owner) EnableWindow(owner, FALSE);
     Show();
@@ -270,9 +299,10 @@ int Form::ShowModal() {
     }
     inModal_ = false;
     // The owner is enabled before this window hides, so activation returns to it.
-    if (owner && IsWindow(owner)) EnableWindow(owner, TRUE);
+    const bool ownerBack = ownerWasEnabled && IsWindow(owner);
+    if (ownerBack) EnableWindow(owner, TRUE);
     if (window_) ShowWindow(window_.get(), SW_HIDE);
-    if (owner && IsWindow(owner)) SetActiveWindow(owner);
+    if (ownerBack) SetActiveWindow(owner);
     return modalResult_;
 }
 

@@ -75,6 +75,7 @@ bool KeyboardItem::Hot() const {
 }
 
 void KeyboardItem::Press() const {
+    if (!form || !form->TakesInput()) return;
     for (const Component* part : parts)
         if (part->onClick) return part->onClick();
 }

@@ -497,6 +497,10 @@ public:
     void EndModal(int result);
     void SetPlacement(Placement p) { args_.placement = p; }
     void SetEnabled(bool enabled);
+    // Whether the user may act in this window now: it is enabled. A disabled
+    // window is waiting for something, and no route into it (a posted click,
+    // a screen reader's action) may start anything.
+    bool TakesInput() const;
     Button* defaultButton = nullptr;
 
     // Makes `parts` one keyboard item named by `text`; stops are made in the order items are added.
@@ -530,6 +534,8 @@ private:
     void RealizeChildren(Container* container);
     void MakeStops();
     void Place();
+    // Gives the focus back to what held it when the window was deactivated; false when nothing can take it.
+    bool RestoreFocus();
 
     FormArgs args_;
     std::vector<std::unique_ptr<Component>> components_;  // owned, in creation order
@@ -540,6 +546,8 @@ private:
     UniqueWindow window_;  // released when Windows destroys the window
     int dpi_ = 96;
     int nextId_ = 100;
+    // What held the keyboard focus when the window was last deactivated: it gets it back on return.
+    HWND savedFocus_ = nullptr;  // a child of ours, or null
     bool inModal_ = false;
     int modalResult_ = 0;
     bool closed_ = false;
