@@ -24,6 +24,26 @@ bool LinesFit(const http::response_header<>& head) {
     return true;
 }
 
+// Status and header lines may end at a bare LF, which the parser does not
+// take: once the whole head is here, its lines are given to it ending in CR LF.
+// The body is never touched. False while the head's empty line has not come.
+bool EndHeadLinesWithCrLf(std::string& pending) {
+    std::string head;
+    size_t start = 0;
+    for (size_t lf = pending.find('\n'); lf != std::string::npos; lf = pending.find('\n', start)) {
+        size_t end = lf;
+        if (end > start && pending[end - 1] == '\r') --end;
+        const bool emptyLine = end == start;
+        head.append(pending, start, end - start).append("\r\n");
+        start = lf + 1;
+        if (emptyLine) {
+            pending.replace(0, start, head);
+            return true;
+        }
+    }
+    return false;
+}
+
 std::wstring Latin1(const std::string& bytes) {
     std::wstring text;
     text.reserve(bytes.size());
@@ -71,14 +91,17 @@ struct ReplyReader::Impl {
     std::optional<http::response_parser<http::string_body>> parser;
     std::string pending;  // received, not yet taken by the parser
     State state = State::NeedMore;
+    bool headWhole = false;  // the head is in `pending` with its lines ending in CR LF
     bool headerChecked = false;
     std::string body;
     std::string contentType;
 
     void NewParser() {
         parser.emplace();
-        parser->header_limit(kMaxHeader);
+        // Room for the CR that each line of a head of the largest size may have been given.
+        parser->header_limit(2 * kMaxHeader);
         parser->body_limit(kMaxBody);
+        headWhole = false;
         headerChecked = false;
     }
 
@@ -100,6 +123,14 @@ struct ReplyReader::Impl {
 
     State Parse() {
         while (state == State::NeedMore && !pending.empty()) {
+            if (!parser->is_header_done() && !headWhole) {
+                // A head that cannot fit is never completed.
+                if (!EndHeadLinesWithCrLf(pending)) {
+                    if (pending.size() > kMaxHeader) state = State::Failed;
+                    break;
+                }
+                headWhole = true;
+            }
             boost::beast::error_code ec;
             const std::size_t used = parser->put(net::buffer(pending.data(), pending.size()), ec);
             pending.erase(0, used);

@@ -73,6 +73,16 @@ TEST_F(UpdateModeTest, UpdateClosesTheRunningCopyThenAsks) {
     ASSERT_EQ(server.requests().size(), 1u);
 }
 
+TEST_F(UpdateModeTest, AServerWhoseLinesEndInLineFeedsAloneIsUnderstood) {
+    LoopbackServer server(LoopbackServer::Reply("HTTP/1.1 200 OK\nContent-Type: text/plain\nContent-Length: 8\n\nORVANE|1"),
+                          kUpdatePort);
+    Program check(L"/checkupdate", program());
+    const auto box = WaitForMessageBox(check.pid(), 30s);
+    ASSERT_TRUE(box.has_value()) << "an update is available";
+    AnswerMessageBox(*box, IDNO);
+    EXPECT_EQ(check.WaitExit(20s), std::optional<DWORD>(0));
+}
+
 TEST_F(UpdateModeTest, UpdateClosesTheRunningCopyInTheMiddleOfAnything) {
     LoopbackServer server(LoopbackServer::Reply(Reply("ORVANE|1")), kUpdatePort);
     ClearSystemValues();
