@@ -79,7 +79,14 @@ ReleaseCheck CheckRelease(const ReleaseSource& source, std::string_view runningV
 
 std::optional<HeldFolder> TakeStagingFolder(const std::wstring& commonData) {
     if (commonData.empty()) return std::nullopt;
-    return HeldFolder::Take(commonData, std::vector<std::wstring>(std::begin(kStagingLevels), std::end(kStagingLevels)));
+    if (auto held = HeldFolder::Take(commonData, std::vector<std::wstring>(std::begin(kStagingLevels), std::end(kStagingLevels))))
+        return held;
+    // A level that cannot be made ours, a file put in a folder's place say, must
+    // not stop every update: this one is staged in a new folder of our own,
+    // under a name nobody can guess, which goes with the download.
+    auto root = HeldFolder::Take(commonData, {});
+    if (!root || !root->AddNewLevel(kStagingFallbackPrefix)) return std::nullopt;
+    return root;
 }
 
 StagedSetup& StagedSetup::operator=(StagedSetup&& other) noexcept {
@@ -98,7 +105,7 @@ StagedSetup::~StagedSetup() { Clear(); }
 void StagedSetup::Clear() {
     file_.reset();
     if (!path_.empty()) DeleteThroughHandle(path_);
-    if (!folder_.empty()) folder_.RemoveInnermost();
+    if (!folder_.empty()) folder_.RemoveAddedLevels();
     folder_ = HeldFolder();
     path_.clear();
     verified_ = false;
@@ -134,7 +141,7 @@ SetupDownload DownloadSetup(const ReleaseSource& source, const Release& release,
     const std::wstring path = staging.path() + kSetupDownloadName;
     HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        staging.RemoveInnermost();
+        staging.RemoveAddedLevels();
         return UpdateFailure::NoSpace;
     }
     StagedSetup file(std::move(staging), path, UniqueHandle(h));

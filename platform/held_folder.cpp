@@ -51,6 +51,44 @@ bool MakeAdminOnly(HANDLE folder, const LocalDescriptor& access) {
                            owner, nullptr, dacl, nullptr) == ERROR_SUCCESS;
 }
 
+// The privileges that let an administrator take over what another account
+// made and shut administrators out of, enabled for one scope and put back as they were.
+class TakeOverPrivileges {
+public:
+    TakeOverPrivileges() {
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token_.put())) {
+            token_.release();
+            return;
+        }
+        struct {
+            DWORD count;
+            LUID_AND_ATTRIBUTES privileges[2];
+        } wanted{2, {}};
+        if (!LookupPrivilegeValueW(nullptr, L"SeTakeOwnershipPrivilege", &wanted.privileges[0].Luid) ||
+            !LookupPrivilegeValueW(nullptr, L"SeRestorePrivilege", &wanted.privileges[1].Luid))
+            return;
+        wanted.privileges[0].Attributes = wanted.privileges[1].Attributes = SE_PRIVILEGE_ENABLED;
+        DWORD size = sizeof previous_;
+        adjusted_ = AdjustTokenPrivileges(token_.get(), FALSE, reinterpret_cast<TOKEN_PRIVILEGES*>(&wanted),
+                                          sizeof previous_, reinterpret_cast<TOKEN_PRIVILEGES*>(&previous_), &size) &&
+                    GetLastError() == ERROR_SUCCESS;
+    }
+    ~TakeOverPrivileges() {
+        if (adjusted_) AdjustTokenPrivileges(token_.get(), FALSE, reinterpret_cast<TOKEN_PRIVILEGES*>(&previous_), 0,
+                                             nullptr, nullptr);
+    }
+    TakeOverPrivileges(const TakeOverPrivileges&) = delete;
+    TakeOverPrivileges& operator=(const TakeOverPrivileges&) = delete;
+
+private:
+    UniqueHandle token_;
+    struct {
+        DWORD count;
+        LUID_AND_ATTRIBUTES privileges[2];
+    } previous_{};
+    bool adjusted_ = false;
+};
+
 // Made by us, or an existing plain folder that is then made ours; held open.
 UniqueHandle TakeLevel(const std::wstring& path, bool mustBeNew) {
     LocalDescriptor access(kAdminOnlyAccess);
@@ -59,6 +97,12 @@ UniqueHandle TakeLevel(const std::wstring& path, bool mustBeNew) {
     const bool made = CreateDirectoryW(path.c_str(), &attributes) != FALSE;
     if (!made && (mustBeNew || GetLastError() != ERROR_ALREADY_EXISTS)) return UniqueHandle();
     UniqueHandle folder = OpenFolder(path, READ_CONTROL | WRITE_DAC | WRITE_OWNER);
+    if (!folder && !made && GetLastError() == ERROR_ACCESS_DENIED) {
+        // A level someone else made first, with a list that leaves administrators out: the
+        // restore privilege opens it for a new owner and list whatever its list says.
+        TakeOverPrivileges privileges;
+        folder = OpenFolder(path, READ_CONTROL | WRITE_DAC | WRITE_OWNER);
+    }
     if (folder && !made && !MakeAdminOnly(folder.get(), access)) return UniqueHandle();
     return folder;
 }
@@ -105,18 +149,20 @@ bool HeldFolder::AddNewLevel(const std::wstring& prefix) {
         if (UniqueHandle folder = TakeLevel(path, true)) {
             path_ = path + L"\\";
             held_.push_back(std::move(folder));
+            ++added_;
             return true;
         }
     }
     return false;
 }
 
-void HeldFolder::RemoveInnermost() {
-    if (held_.size() < 2) return;  // the root is never ours to remove
-    held_.pop_back();
-    const std::wstring path = path_.substr(0, path_.size() - 1);
-    DeleteThroughHandle(path, true);
-    path_ = path.substr(0, path.find_last_of(L'\\') + 1);
+void HeldFolder::RemoveAddedLevels() {
+    for (; added_ > 0 && held_.size() > 1; --added_) {  // the root is never ours to remove
+        held_.pop_back();
+        const std::wstring path = path_.substr(0, path_.size() - 1);
+        DeleteThroughHandle(path, true);
+        path_ = path.substr(0, path.find_last_of(L'\\') + 1);
+    }
 }
 
 bool DeleteThroughHandle(const std::wstring& path, bool folder) {

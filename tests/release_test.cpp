@@ -295,11 +295,11 @@ TEST(StagingFolder, TakesOnlyPlainLocalFoldersAndRemovesOnlyTheDownloadsOwn) {
     EXPECT_NE(held->path(), other->path());
     EXPECT_EQ(held->path().size(), (root + L"Made\\New\\ZephrinUpdate-0123456789abcdef\\").size());
     const std::wstring download = held->path();
-    held->RemoveInnermost();
+    held->RemoveAddedLevels();
     EXPECT_EQ(held->path(), root + L"Made\\New\\");
     EXPECT_EQ(GetFileAttributesW(download.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_NE(GetFileAttributesW(held->path().c_str()), INVALID_FILE_ATTRIBUTES) << "the staging folder stays";
-    other->RemoveInnermost();
+    other->RemoveAddedLevels();
 
     // A file where a level should be, a name that climbs or descends, a share: none is taken.
     HANDLE file = CreateFileW((root + L"Made\\New\\File").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -314,4 +314,23 @@ TEST(StagingFolder, TakesOnlyPlainLocalFoldersAndRemovesOnlyTheDownloadsOwn) {
     other.reset();
     held.reset();
     for (const wchar_t* level : {L"Made\\New", L"Made", L""}) RemoveDirectoryW((root + level).c_str());
+}
+
+// A level that cannot be made ours must not stop updates: the download goes into a new folder of ours
+// right below the common data folder, and both go with it.
+TEST(StagingFolder, ALevelThatCannotBeTakenGivesWayToANewFolderOfOurOwn) {
+    const std::wstring root = TempFolder() + L"zephrin-staging-fallback\\";
+    CreateDirectoryW(root.c_str(), nullptr);
+    ASSERT_TRUE(WriteFileBytes(root + L"ORVANE", "a file where the maker's folder should be"));
+    auto held = TakeStagingFolder(root);
+    ASSERT_TRUE(held.has_value());
+    EXPECT_EQ(held->path().rfind(root + L"ZephrinUpdates-", 0), 0u) << Narrow(held->path());
+    ASSERT_TRUE(held->AddNewLevel(L"ZephrinUpdate-"));
+    held->RemoveAddedLevels();
+    EXPECT_EQ(held->path(), root);
+    EXPECT_EQ(FilesIn(root, L"ZephrinUpdate*"), std::vector<std::wstring>{}) << "nothing of ours is left";
+    EXPECT_EQ(ReadFileBytes(root + L"ORVANE"), "a file where the maker's folder should be");
+    held.reset();
+    DeleteFileW((root + L"ORVANE").c_str());
+    RemoveDirectoryW(root.c_str());
 }

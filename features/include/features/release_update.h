@@ -60,6 +60,8 @@ ReleaseCheck CheckRelease(const ReleaseSource& source, std::string_view runningV
 // Nullopt when it cannot be made so.
 std::optional<HeldFolder> TakeStagingFolder(const std::wstring& commonData);
 inline constexpr const wchar_t* kStagingLevels[] = {L"ORVANE", L"Zephrin", L"Updates"};
+// Where an update is staged when those levels cannot be made ours: a new folder right below the common data folder.
+inline constexpr wchar_t kStagingFallbackPrefix[] = L"ZephrinUpdates-";
 
 // A setup program in a download folder of its own: first written, then
 // checked against the signed manifest, then started. While it exists nobody

@@ -27,14 +27,15 @@ public:
 
     // Holds `root`, which must be a plain folder on a local fixed disk, then
     // each of `levels` below it: made with the access list above, or, when
-    // it exists and is a plain folder, given that list and owner. Nullopt
-    // when any level is a link, not a folder, or cannot be made ours.
+    // it exists and is a plain folder, given that list and owner, taken over
+    // with the administrators' privileges where its list shuts them out.
+    // Nullopt when any level is a link, not a folder, or cannot be made ours.
     static std::optional<HeldFolder> Take(const std::wstring& root, const std::vector<std::wstring>& levels);
     // Makes and holds a new innermost level named `prefix` and random
     // letters; one that already exists is never used. False when none could be made.
     bool AddNewLevel(const std::wstring& prefix);
-    // Lets go of the innermost level and removes it if it is empty.
-    void RemoveInnermost();
+    // Lets go of the levels AddNewLevel made, innermost first, and removes each that is empty.
+    void RemoveAddedLevels();
 
     // With its trailing separator.
     const std::wstring& path() const { return path_; }
@@ -43,6 +44,7 @@ public:
 private:
     std::wstring path_;
     std::vector<UniqueHandle> held_;  // root first
+    size_t added_ = 0;                // how many of the innermost levels AddNewLevel made
 };
 
 // Deletes the file (or empty folder) through a handle opened for deletion
