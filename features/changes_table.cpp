@@ -1,5 +1,6 @@
 #include "features/changes_table.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -20,7 +21,7 @@ ValueArea AreaOf(const RegistryPlace& place) {
 
 DataCell ReadCell(const KeyPlace& key, const wchar_t* name) {
     DataCell cell;
-    switch (ReadRegistryRaw(key.root, key.path, name, cell.value)) {
+    switch (ReadRaw(key, name, cell.value)) {
     case RawRead::Present: cell.state = DataCell::Set; break;
     case RawRead::Absent: cell.state = DataCell::NotSet; break;
     case RawRead::Unknown: cell.state = DataCell::CannotBeRead; break;
@@ -119,7 +120,12 @@ std::wstring RegData(const RawValue& v) {
         swprintf(buf, 16, L"dword:%08lx", static_cast<unsigned long>(DwordOf(v)));
         return buf;
     }
-    if (v.type == REG_SZ && CleanText(v, text)) return RegQuoted(text);
+    // Registry Editor ends a statement at a line break even inside quotes, so
+    // text with control characters goes out as its bytes: one statement
+    // whatever the data holds, read back byte for byte.
+    if (v.type == REG_SZ && CleanText(v, text) &&
+        std::none_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x20; }))
+        return RegQuoted(text);
     if (v.type == REG_BINARY) return L"hex:" + HexBytes(v, L",");
     wchar_t prefix[24];
     swprintf(prefix, 24, L"hex(%lx):", static_cast<unsigned long>(v.type));

@@ -11,18 +11,10 @@ namespace zephrin {
 
 KeyPlace TunedKeyPlace(const RegistryPlace& place, const std::wstring& desktopUser) {
     if (place.root == HKEY_CURRENT_USER) return UserKeyPlace(desktopUser, place.path);
-    return {place.root, place.path};
+    return {place.root, place.path, false};
 }
 
 namespace {
-
-RawRead ReadRawAt(const KeyPlace& key, const wchar_t* name, RawValue& out) {
-    return ReadRegistryRaw(key.root, key.path, name, out);
-}
-bool WriteAt(const KeyPlace& key, const wchar_t* name, const RawValue& value) {
-    return WriteRegistryRawChecked(key.root, key.path, name, value);
-}
-bool DeleteAt(const KeyPlace& key, const wchar_t* name) { return DeleteRegistryValueChecked(key.root, key.path, name); }
 
 // Names listed in a REG_MULTI_SZ value; nullopt when the list cannot be read as one.
 std::optional<std::vector<std::wstring>> ReadNameList(const std::wstring& name) {
@@ -99,15 +91,14 @@ bool TakeBackup(const std::wstring& desktopUser) {
     // A stale, half-written record from an interrupted run must not survive either.
     bool stored = DeleteProgramValue(value::kRestore) && DropBackup();
     for (const BackupValue& b : BackupValues()) {
-        const KeyPlace key = TunedKeyPlace(b.place, desktopUser);
-        const int32_t v = ReadRegistryInteger(key.root, key.path, b.name, b.defaultValue, false);
+        const int32_t v = ReadDword(TunedKeyPlace(b.place, desktopUser), b.name, b.defaultValue);
         stored = stored && WriteRegistryRawChecked(kProgramRoot, kProgramKeyPath, b.name, DwordValue(v));
     }
     std::vector<std::wstring> absent;
     for (const TunedValue& t : AllTunedValues()) {
         if (!stored) break;
         RawValue raw;
-        switch (ReadRawAt(TunedKeyPlace(t.place, desktopUser), t.name, raw)) {
+        switch (ReadRaw(TunedKeyPlace(t.place, desktopUser), t.name, raw)) {
         case RawRead::Present:
             stored = WriteRegistryRawChecked(kProgramRoot, kBackupKeyPath, t.name, raw);
             break;
@@ -133,7 +124,7 @@ bool TakeBackup(const std::wstring& desktopUser) {
 std::vector<std::wstring> WriteTunedValues(int row, int speedLevel, const std::wstring& desktopUser) {
     std::vector<std::wstring> refused;
     for (const TunedValue& t : TunedValuesFor(row, speedLevel))
-        if (!WriteAt(TunedKeyPlace(t.place, desktopUser), t.name, DwordValue(t.data))) refused.push_back(t.name);
+        if (!WriteRawChecked(TunedKeyPlace(t.place, desktopUser), t.name, DwordValue(t.data))) refused.push_back(t.name);
     return refused;
 }
 
@@ -186,10 +177,10 @@ RestoreOutcome PutBackOriginals(int row, const std::wstring& desktopUser, const 
         const KeyPlace key = TunedKeyPlace(s.place, desktopUser);
         switch (s.kind) {
         case SavedOriginal::Saved:
-            ok = WriteAt(key, s.name, s.value);
+            ok = WriteRawChecked(key, s.name, s.value);
             break;
         case SavedOriginal::Absent:
-            ok = DeleteAt(key, s.name);
+            ok = DeleteValueChecked(key, s.name);
             break;
         case SavedOriginal::Missing:
             outcome.copyMissing.push_back(s.name);

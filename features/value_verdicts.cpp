@@ -104,12 +104,13 @@ bool PolicyFileSets(const std::string& bytes, const std::wstring& valueName) {
             return false;
         at += size;
         if (!expect(L']')) return false;
-        // A policy may also delete the value ("**del."), which owns it as much.
+        if (!EqualsIgnoringAsciiCase(RelativeKeyPath(key), policyKey)) continue;
+        // A policy that deletes the value ("**del.") owns it as much, and one
+        // that clears the whole key ("**delvals.") owns every value in it.
+        if (EqualsIgnoringAsciiCase(name, std::wstring(L"**delvals."))) return true;
         const std::wstring deleted = L"**del.";
         if (EqualsIgnoringAsciiCase(name.substr(0, deleted.size()), deleted)) name.erase(0, deleted.size());
-        if (EqualsIgnoringAsciiCase(name, valueName) &&
-            EqualsIgnoringAsciiCase(RelativeKeyPath(key), policyKey))
-            return true;
+        if (EqualsIgnoringAsciiCase(name, valueName)) return true;
     }
     return false;
 }
@@ -118,7 +119,9 @@ PolicyOwner PolicyOwnerOf(const std::wstring& valueName) {
     const PolicyNames* policy = PolicyOf(valueName);
     if (!policy) return PolicyOwner::None;
     RawValue raw;
-    if (ReadRegistryRaw(HKEY_LOCAL_MACHINE, kMdmQosPath, policy->mdmPolicy, raw) == RawRead::Present)
+    // The MDM client is a 64-bit program: its store is under the 64-bit view, which a 32-bit program must ask for.
+    if (ReadRegistryRaw(HKEY_LOCAL_MACHINE, kMdmQosPath, policy->mdmPolicy, raw, RegistryView::Native) ==
+        RawRead::Present)
         return PolicyOwner::Mdm;
     // The computer's own local policy. A domain's policies reach the same key
     // through the Group Policy client and cannot be told apart from ours there.

@@ -122,9 +122,105 @@ bool DeleteRegistryValue(HKEY root, const std::wstring& path, const std::wstring
     return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
 }
 
-RawRead ReadRegistryRaw(HKEY root, const std::wstring& path, const std::wstring& name, RawValue& out) {
+namespace {
+
+// Whether we run as a 32-bit program on 64-bit Windows. The question is
+// looked up: Windows 2000 cannot ask it, and has no 64-bit view either.
+bool UnderWow64() {
+    using IsWow64Fn = BOOL WINAPI(HANDLE, PBOOL);
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    auto* isWow64 = kernel ? reinterpret_cast<IsWow64Fn*>(reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")))
+                           : nullptr;
+    BOOL wow64 = FALSE;
+    return isWow64 && isWow64(GetCurrentProcess(), &wow64) && wow64;
+}
+
+RawRead QueryRaw(HKEY key, const std::wstring& name, RawValue& out) {
+    DWORD type = 0, size = 0;
+    LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+    if (rc == ERROR_FILE_NOT_FOUND) return RawRead::Absent;
+    if (rc != ERROR_SUCCESS) return RawRead::Unknown;
+    out.type = type;
+    out.data.assign(size, 0);
+    rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, out.data.data(), &size);
+    if (rc != ERROR_SUCCESS) return RawRead::Unknown;
+    out.data.resize(size);
+    return RawRead::Present;
+}
+
+bool SetRaw(HKEY key, const std::wstring& name, const RawValue& value) {
+    // The write call stretches a string by one character when a NUL follows
+    // its data; a string stored without its NUL must come back without one.
+    std::vector<BYTE> guarded(value.data);
+    guarded.insert(guarded.end(), {0xFF, 0xFF});
+    return RegSetValueExW(key, name.c_str(), 0, value.type, guarded.data(), static_cast<DWORD>(value.data.size())) ==
+           ERROR_SUCCESS;
+}
+
+bool HoldsExactly(HKEY key, const std::wstring& name, const RawValue& value) {
+    RawValue back;
+    return QueryRaw(key, name, back) == RawRead::Present && back.type == value.type && back.data == value.data;
+}
+
+// What a walk down a user's hive found.
+enum class Walk { Opened, Missing, Link, Failed };
+
+bool IsLink(HKEY key) {
+    DWORD type = 0, size = 0;
+    return RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
+// Opens every level of `path` as itself, never where a link points; a level
+// that is a link ends the walk. With `create`, missing levels are made, and a
+// level someone else made in between is looked at again like any other.
+Walk OpenWithoutLinks(HKEY root, const std::wstring& path, REGSAM access, bool create, UniqueKey& out) {
+    std::vector<std::wstring> levels;
+    const std::wstring relative = RelativeKeyPath(path);
+    for (size_t at = 0, next; at <= relative.size(); at = next + 1) {
+        next = relative.find(L'\\', at);
+        if (next == std::wstring::npos) next = relative.size();
+        if (next > at) levels.push_back(relative.substr(at, next - at));
+    }
+    if (levels.empty()) return Walk::Failed;
+    UniqueKey current;
+    HKEY parent = root;  // borrowed: the root, then `current`
+    for (size_t i = 0; i < levels.size(); ++i) {
+        const bool last = i + 1 == levels.size();
+        const REGSAM mask = KEY_QUERY_VALUE | (last ? access : KEY_ENUMERATE_SUB_KEYS | (create ? KEY_CREATE_SUB_KEY : 0));
+        UniqueKey next;
+        for (int attempt = 0;; ++attempt) {
+            const LONG opened = RegOpenKeyExW(parent, levels[i].c_str(), REG_OPTION_OPEN_LINK, mask, next.put());
+            if (opened == ERROR_SUCCESS) break;
+            next.release();
+            if (opened != ERROR_FILE_NOT_FOUND) return Walk::Failed;
+            if (!create) return Walk::Missing;
+            DWORD disposition = 0;
+            if (RegCreateKeyExW(parent, levels[i].c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, mask, nullptr, next.put(),
+                                &disposition) != ERROR_SUCCESS) {
+                next.release();
+                return Walk::Failed;
+            }
+            if (disposition == REG_CREATED_NEW_KEY) break;
+            // Made by someone else after we looked: opened through whatever it is, so looked at again.
+            next.reset();
+            if (attempt > 0) return Walk::Failed;
+        }
+        if (IsLink(next.get())) return Walk::Link;
+        current = std::move(next);
+        parent = current.get();
+    }
+    out = std::move(current);
+    return Walk::Opened;
+}
+
+}  // namespace
+
+RawRead ReadRegistryRaw(HKEY root, const std::wstring& path, const std::wstring& name, RawValue& out,
+                        RegistryView view) {
     UniqueKey key;
-    const LONG opened = RegOpenKeyExW(root, RelativeKeyPath(path).c_str(), 0, RegistryReadMask(false), key.put());
+    const bool native = view == RegistryView::Native && UnderWow64();
+    const LONG opened = RegOpenKeyExW(root, RelativeKeyPath(path).c_str(), 0, RegistryReadMask(native), key.put());
     if (opened == ERROR_FILE_NOT_FOUND) {
         key.release();
         return RawRead::Absent;
@@ -133,24 +229,12 @@ RawRead ReadRegistryRaw(HKEY root, const std::wstring& path, const std::wstring&
         key.release();
         return RawRead::Unknown;
     }
-    DWORD type = 0, size = 0;
-    LONG rc = RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, nullptr, &size);
-    if (rc == ERROR_FILE_NOT_FOUND) return RawRead::Absent;
-    if (rc != ERROR_SUCCESS) return RawRead::Unknown;
-    out.type = type;
-    out.data.assign(size, 0);
-    rc = RegQueryValueExW(key.get(), name.c_str(), nullptr, &type, out.data.data(), &size);
-    if (rc != ERROR_SUCCESS) return RawRead::Unknown;
-    out.data.resize(size);
-    return RawRead::Present;
+    return QueryRaw(key.get(), name, out);
 }
 
 bool WriteRegistryRaw(HKEY root, const std::wstring& path, const std::wstring& name, const RawValue& value) {
-    // The write call stretches a string by one character when a NUL follows
-    // its data; a string stored without its NUL must come back without one.
-    std::vector<BYTE> guarded(value.data);
-    guarded.insert(guarded.end(), {0xFF, 0xFF});
-    return WriteValue(root, path, name, value.type, guarded.data(), static_cast<DWORD>(value.data.size()), false);
+    UniqueKey key = OpenOrCreate(root, path, RegistryWriteMask(false));
+    return key && SetRaw(key.get(), name, value);
 }
 
 bool WriteRegistryRawChecked(HKEY root, const std::wstring& path, const std::wstring& name, const RawValue& value) {
@@ -164,6 +248,50 @@ bool DeleteRegistryValueChecked(HKEY root, const std::wstring& path, const std::
     DeleteRegistryValue(root, path, name, false);
     RawValue left;
     return ReadRegistryRaw(root, path, name, left) == RawRead::Absent;
+}
+
+// A link in a user's own hive holds none of that user's values: read, the
+// value is not there; deleted, there is nothing to delete; written, it is
+// refused, since the write would land wherever the link points.
+RawRead ReadRaw(const KeyPlace& key, const std::wstring& name, RawValue& out) {
+    if (!key.usersOwn) return ReadRegistryRaw(key.root, key.path, name, out);
+    UniqueKey opened;
+    switch (OpenWithoutLinks(key.root, key.path, KEY_QUERY_VALUE, false, opened)) {
+    case Walk::Opened: return QueryRaw(opened.get(), name, out);
+    case Walk::Missing:
+    case Walk::Link: return RawRead::Absent;
+    case Walk::Failed: break;
+    }
+    return RawRead::Unknown;
+}
+
+bool WriteRawChecked(const KeyPlace& key, const std::wstring& name, const RawValue& value) {
+    if (!key.usersOwn) return WriteRegistryRawChecked(key.root, key.path, name, value);
+    UniqueKey opened;
+    return OpenWithoutLinks(key.root, key.path, KEY_SET_VALUE, true, opened) == Walk::Opened &&
+           SetRaw(opened.get(), name, value) && HoldsExactly(opened.get(), name, value);
+}
+
+bool DeleteValueChecked(const KeyPlace& key, const std::wstring& name) {
+    if (!key.usersOwn) return DeleteRegistryValueChecked(key.root, key.path, name);
+    UniqueKey opened;
+    switch (OpenWithoutLinks(key.root, key.path, KEY_SET_VALUE, false, opened)) {
+    case Walk::Opened: break;
+    case Walk::Missing:
+    case Walk::Link: return true;
+    case Walk::Failed: return false;
+    }
+    RegDeleteValueW(opened.get(), name.c_str());
+    RawValue left;
+    return QueryRaw(opened.get(), name, left) == RawRead::Absent;
+}
+
+int32_t ReadDword(const KeyPlace& key, const std::wstring& name, int32_t defaultValue) {
+    RawValue raw;
+    if (ReadRaw(key, name, raw) != RawRead::Present || raw.type != REG_DWORD || raw.data.size() > 4) return defaultValue;
+    DWORD value = 0;
+    std::copy(raw.data.begin(), raw.data.end(), reinterpret_cast<BYTE*>(&value));
+    return static_cast<int32_t>(value);
 }
 
 RawValue DwordValue(int32_t value) {

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/desktop_user.h"
+
 #ifndef ZEPHRIN_WEB_HOST
 #define ZEPHRIN_WEB_HOST "www.zephrin.example"
 #endif
@@ -25,14 +27,22 @@ std::wstring SystemFilePath(const wchar_t* file) {
     return path + file;
 }
 
+DWORD SystemLibraryLoadFlags() {
+    // The flag is known wherever the functions that came with it are (8, and Vista and 7 with their update).
+    constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    return kernel && GetProcAddress(kernel, "AddDllDirectory") ? kSearchSystem32 : LOAD_WITH_ALTERED_SEARCH_PATH;
+}
+
+HMODULE LoadLibraryAt(const std::wstring& path) {
+    return path.empty() ? nullptr : LoadLibraryExW(path.c_str(), nullptr, SystemLibraryLoadFlags());
+}
+
 namespace {
 
 // We run elevated: a library is loaded by its full system path, so the search
 // path can never pick up a planted copy. Null when it cannot be loaded.
-HMODULE LoadSystemLibrary(const wchar_t* file) {
-    const std::wstring path = SystemFilePath(file);
-    return path.empty() ? nullptr : LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
+HMODULE LoadSystemLibrary(const wchar_t* file) { return LoadLibraryAt(SystemFilePath(file)); }
 
 constexpr UINT kHelpDisplayTopic = 0;  // HH_DISPLAY_TOPIC
 constexpr UINT kHelpCloseAll = 0x12;   // HH_CLOSE_ALL
@@ -146,8 +156,17 @@ std::wstring ProgramFolder() {
     }
 }
 
+void OpenForDesktopUser(HWND owner, const std::wstring& file, const std::function<bool(const std::wstring&)>& desktopShell,
+                        bool ownRightsAreTheDesktopUsers) {
+    if (desktopShell(file)) return;
+    // Without the desktop's shell, a page or document is opened only where
+    // that opens it as the desktop user would. An elevated open would follow
+    // the handlers in the user's own hive, which a program of the user sets.
+    if (ownRightsAreTheDesktopUsers) Launch(owner, file, nullptr);
+}
+
 void OpenForDesktopUser(HWND owner, const std::wstring& file) {
-    if (!OpenAsDesktopUser(file)) Launch(owner, file, nullptr);
+    OpenForDesktopUser(owner, file, &OpenAsDesktopUser, HasDesktopUsersOwnRights());
 }
 
 namespace {
@@ -228,7 +247,7 @@ std::wstring HelpLibraryPath() { return SystemFilePath(kHelpLibrary); }
 HMODULE HelpViewer::Library() {
     if (!tried_) {
         tried_ = true;
-        if (!path_.empty()) library_.reset(LoadLibraryExW(path_.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+        library_.reset(LoadLibraryAt(path_));
         if (library_) {
             auto a = GetProcAddress(library_.get(), "HtmlHelpA");
             auto w = GetProcAddress(library_.get(), "HtmlHelpW");
@@ -253,8 +272,10 @@ void PlayClickSound() {
         playSound(L"click", GetModuleHandleW(nullptr), SND_RESOURCE);
 }
 
-std::wstring HomePageUrl() { return L"https://" + Widen(ZEPHRIN_WEB_HOST) + L"/"; }
-std::wstring SupportPageUrl() { return L"https://" + Widen(ZEPHRIN_WEB_HOST) + L"/support/"; }
+// Plain http, the host alone for the home page: the addresses the maker has
+// always published. They open in the desktop user's browser, never with our rights.
+std::wstring HomePageUrl() { return L"http://" + Widen(ZEPHRIN_WEB_HOST); }
+std::wstring SupportPageUrl() { return HomePageUrl() + L"/support/"; }
 
 std::wstring AskFileToSave(HWND owner, const std::wstring& suggestedName, const std::wstring& kindName,
                            const std::wstring& extension) {

@@ -168,6 +168,10 @@ TEST(ChangesWindow, TheSavedFilePutsEveryValueBackWhenRegistryEditorImportsIt) {
     WriteRaw(HKEY_LOCAL_MACHINE, kTcpip, L"TcpMaxDupAcks", REG_MULTI_SZ, multi, sizeof multi);
     const wchar_t expand[] = L"%SystemRoot%\\x \"q\"";
     WriteRaw(HKEY_LOCAL_MACHINE, kTcpip, L"Tcp1323Opts", REG_EXPAND_SZ, expand, sizeof expand);
+    // Text in the user's own hive, which any program of the user may write, that would be lines of its own.
+    const std::wstring injected = L"4\"\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\ZephrinPlanted]\r\n\"Planted\"=\"yes";
+    WriteSz(HKEY_CURRENT_USER, kInternetSettingsKey.path, L"MaxConnectionsPer1_0Server", injected);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, L"\\Software\\ZephrinPlanted");
     const Snapshot seeded = TakeSnapshot();
     const std::wstring file = TempFolder() + L"zephrin-saved.reg";
     DeleteFileW(file.c_str());
@@ -206,6 +210,7 @@ TEST(ChangesWindow, TheSavedFilePutsEveryValueBackWhenRegistryEditorImportsIt) {
     ASSERT_TRUE(regedit.started());
     ASSERT_TRUE(regedit.WaitExit(60s).has_value());
     EXPECT_TRUE(TakeSnapshot() == seeded) << Describe(TakeSnapshot()) << "\nwanted " << Describe(seeded);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, L"\\Software\\ZephrinPlanted")) << "every value is one statement";
     // Kept beside the screenshots, for a person to read.
     MoveFileExW(file.c_str(), HostPath(std::string(ZEPHRIN_SCREENSHOT_DIR) + "/saved-settings.reg").c_str(),
                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
@@ -340,6 +345,13 @@ TEST(PolicyFile, OnlyAnEntryForTheValueUnderTheSchedulersKeyCounts) {
     EXPECT_TRUE(PolicyFileSets(header + PolicyEntry(psched, L"**Del.MaxOutstandingSends", REG_SZ, std::string(" \0", 2)),
                                L"MaxOutstandingSends"))
         << "a policy that deletes the value owns it too";
+    const std::string clears = header + PolicyEntry(psched, L"**DelVals.", REG_SZ, std::string(" \0", 2));
+    EXPECT_TRUE(PolicyFileSets(clears, L"MaxOutstandingSends") && PolicyFileSets(clears, L"NonBestEffortLimit"))
+        << "one that clears the key owns every value in it";
+    EXPECT_FALSE(PolicyFileSets(header + PolicyEntry(L"Software\\Policies\\Microsoft\\Windows\\Other", L"**delvals.", REG_SZ,
+                                                     std::string(" \0", 2)),
+                                L"NonBestEffortLimit"))
+        << "another key cleared";
     // Damaged files say nothing, and are never read past their end.
     std::string huge = PolicyEntry(psched, L"NonBestEffortLimit", REG_DWORD, fifty);
     huge.replace(huge.size() - 12, 4, std::string("\xff\xff\xff\x7f", 4));

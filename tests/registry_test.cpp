@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "features/tuning_engine.h"
+#include "platform/desktop_user.h"
+#include "platform/program_key.h"
 #include "platform/registry.h"
 
 using namespace zephrin;
@@ -137,4 +140,81 @@ TEST_F(RegistryTest, RefusedKeysGiveDefaultsAndIgnoreWrites) {
     EXPECT_FALSE(WriteRegistryInteger(root, path() + L"\\Locked", L"V", 2, false)) << "a refused write says so";
     EXPECT_FALSE(DeleteRegistryValue(root, path() + L"\\Locked", L"V", false)) << "so does a refused delete";
     EXPECT_TRUE(DeleteRegistryValue(root, path() + L"\\Missing", L"V", false)) << "nothing to delete is no failure";
+}
+
+namespace {
+
+// A user's hive as the engine meets it, under HKEY_USERS, with a key of it turned into a link into the
+// machine's keys, as that user may make one (REG_OPTION_CREATE_LINK).
+class UserHiveLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TearDown();
+        WriteDword(HKEY_LOCAL_MACHINE, kTarget, L"MaxConnectionsPerServer", 77);
+        HKEY parent = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_USERS, (kSid + L"\\Software\\Microsoft\\Windows\\CurrentVersion").c_str(), 0,
+                                  nullptr, 0, KEY_ALL_ACCESS, nullptr, &parent, nullptr),
+                  ERROR_SUCCESS);
+        HKEY link = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(parent, L"Internet Settings", 0, nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS,
+                                  nullptr, &link, nullptr),
+                  ERROR_SUCCESS);
+        const std::wstring to = L"\\Registry\\Machine" + kTarget;
+        EXPECT_EQ(RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(to.c_str()),
+                                 static_cast<DWORD>(to.size() * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+        RegCloseKey(link);
+        RegCloseKey(parent);
+        ASSERT_EQ(ReadDwordValue(HKEY_USERS, L"\\" + kSid + kInternetSettings, L"MaxConnectionsPerServer"),
+                  std::optional<DWORD>(77))
+            << "Windows follows the link";
+    }
+    void TearDown() override {
+        // The link itself goes, never what it points to.
+        HKEY link = nullptr;
+        if (RegOpenKeyExW(HKEY_USERS, (kSid + kInternetSettings).c_str(), REG_OPTION_OPEN_LINK, DELETE, &link) ==
+            ERROR_SUCCESS) {
+            using DeleteKeyFn = LONG NTAPI(HANDLE);
+            auto* deleteKey = reinterpret_cast<DeleteKeyFn*>(
+                reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+            if (deleteKey) deleteKey(link);
+            RegCloseKey(link);
+        }
+        DeleteKeyTree(HKEY_USERS, L"\\" + kSid);
+        DeleteKeyTree(HKEY_LOCAL_MACHINE, kTarget);
+    }
+    const std::wstring kSid = L"S-1-5-21-1111-2222-3333-1001";
+    const std::wstring kInternetSettings = L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+    const std::wstring kTarget = L"\\Software\\ZephrinLinkTarget";
+};
+
+}  // namespace
+
+TEST_F(UserHiveLinkTest, NothingIsWrittenOrDeletedThroughALink) {
+    const KeyPlace place = UserKeyPlace(kSid, kInternetSettings);
+    RawValue raw;
+    EXPECT_EQ(ReadRaw(place, L"MaxConnectionsPerServer", raw), RawRead::Absent) << "a link holds none of the user's values";
+    EXPECT_FALSE(WriteRawChecked(place, L"MaxConnectionsPerServer", DwordValue(8)));
+    EXPECT_FALSE(WriteRawChecked(place, L"MaxConnectionsPer1_0Server", DwordValue(8)));
+    EXPECT_TRUE(DeleteValueChecked(place, L"MaxConnectionsPerServer")) << "nothing of the user's to delete";
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kTarget, L"MaxConnectionsPerServer"), std::optional<DWORD>(77));
+    EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kTarget, L"MaxConnectionsPer1_0Server").present);
+    // A plain key beside it is written as ever, and a missing one is made.
+    const KeyPlace plain = UserKeyPlace(kSid, L"\\Software\\Zephrin Test\\New");
+    EXPECT_TRUE(WriteRawChecked(plain, L"Value", DwordValue(3)));
+    EXPECT_EQ(ReadDword(plain, L"Value", 0), 3);
+}
+
+TEST_F(UserHiveLinkTest, TheEngineCountsTheLinkedValuesAsNotWrittenAndLosesNothing) {
+    ResetProgramKey();
+    const OptimizeOutcome optimized = Optimize(kDialUpRow, 1, kSid);
+    EXPECT_TRUE(optimized.backupHeld);
+    EXPECT_EQ(optimized.refused, (std::vector<std::wstring>{L"MaxConnectionsPerServer", L"MaxConnectionsPer1_0Server"}));
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kTarget, L"MaxConnectionsPerServer"), std::optional<DWORD>(77));
+    const RestoreOutcome restored = Restore(kDialUpRow, kSid);
+    EXPECT_TRUE(restored.AllBack());
+    EXPECT_FALSE(restored.backupHeld);
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kTarget, L"MaxConnectionsPerServer"), std::optional<DWORD>(77));
+    EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kTarget, L"MaxConnectionsPer1_0Server").present);
+    ResetProgramKey();
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "harness.h"
+#include "platform/desktop_user.h"
 #include "platform/shell.h"
 #include "ui/application.h"
 
@@ -40,6 +41,9 @@ TEST(Shell, HelpLibraryComesFromTheSystemFolderOnce) {
     wchar_t loaded[MAX_PATH] = {};
     GetModuleFileNameW(first, loaded, MAX_PATH);
     EXPECT_EQ(_wcsicmp(loaded, HelpLibraryPath().c_str()), 0) << Narrow(loaded);
+    // Its own dependencies from the system folder alone, as on Windows 8 and later, which Wine follows here;
+    // the altered search path would take the program's folder and PATH too.
+    EXPECT_EQ(SystemLibraryLoadFlags(), static_cast<DWORD>(0x00000800));
 }
 
 TEST(Shell, HelpLibraryWithoutTheViewerFunctionShowsNothingAndGoesOn) {
@@ -102,9 +106,19 @@ TEST(Shell, LaunchStartsTheProgramWithItsParameters) {
     EXPECT_TRUE(WaitUntil([&] { return !ReadTextFile(record).empty(); }, 15s));
     EXPECT_NE(ReadTextFile(record).find(L"/checkupdate"), std::wstring::npos);
     DeleteFileW(record.c_str());
+    // Through the desktop's own shell, which Wine's explorer answers.
     OpenForDesktopUser(GetDesktopWindow(), BinFolder() + L"probe_launch.exe");
     EXPECT_TRUE(WaitUntil([&] { return !ReadTextFile(record).empty(); }, 15s));
     DeleteFileW(record.c_str());
+    // With no desktop shell to ask, only a process with the desktop user's own rights opens it itself.
+    const auto noDesktopShell = [](const std::wstring&) { return false; };
+    OpenForDesktopUser(GetDesktopWindow(), BinFolder() + L"probe_launch.exe", noDesktopShell, false);
+    EXPECT_FALSE(WaitUntil([&] { return !ReadTextFile(record).empty(); }, 3s)) << "elevated, or another account";
+    OpenForDesktopUser(GetDesktopWindow(), BinFolder() + L"probe_launch.exe", noDesktopShell, true);
+    EXPECT_TRUE(WaitUntil([&] { return !ReadTextFile(record).empty(); }, 15s)) << "the desktop user's own rights";
+    DeleteFileW(record.c_str());
+    // Wine runs everything as one administrator whose token it reports as the elevated half, as UAC's is.
+    EXPECT_FALSE(HasDesktopUsersOwnRights());
     // The probe's file can go once the probe has ended.
     EXPECT_TRUE(WaitUntil([&] { return DeleteFileW((BinFolder() + L"probe_launch.exe").c_str()) != FALSE; }, 15s));
 }

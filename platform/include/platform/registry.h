@@ -35,12 +35,33 @@ struct RawValue {
     std::vector<BYTE> data;
 };
 enum class RawRead { Present, Absent, Unknown };
-RawRead ReadRegistryRaw(HKEY root, const std::wstring& path, const std::wstring& name, RawValue& out);
+// Ours: the view the system gives a 32-bit program. Native: the 64-bit view on
+// 64-bit Windows, for keys that 64-bit programs keep apart; elsewhere the same as ours.
+enum class RegistryView { Ours, Native };
+RawRead ReadRegistryRaw(HKEY root, const std::wstring& path, const std::wstring& name, RawValue& out,
+                        RegistryView view = RegistryView::Ours);
 bool WriteRegistryRaw(HKEY root, const std::wstring& path, const std::wstring& name, const RawValue& value);
 // Writes, then reads back: true only when the registry holds exactly that type and those bytes.
 bool WriteRegistryRawChecked(HKEY root, const std::wstring& path, const std::wstring& name, const RawValue& value);
 // Deletes, then looks: true only when the value is not there afterwards.
 bool DeleteRegistryValueChecked(HKEY root, const std::wstring& path, const std::wstring& name);
+
+// A key by its root and path. A key in a user's own hive may have been made
+// by that user as a link into the machine's keys, which an administrator's
+// write would then follow: such keys are opened level by level, each as
+// itself, and a link on the way counts as a key that holds nothing.
+struct KeyPlace {
+    HKEY root = nullptr;
+    std::wstring path;
+    bool usersOwn = false;
+};
+RawRead ReadRaw(const KeyPlace& key, const std::wstring& name, RawValue& out);
+// Refused through a link; otherwise as WriteRegistryRawChecked.
+bool WriteRawChecked(const KeyPlace& key, const std::wstring& name, const RawValue& value);
+// True when the value is not there afterwards; a link is left alone, holding none.
+bool DeleteValueChecked(const KeyPlace& key, const std::wstring& name);
+// A REG_DWORD of at most four bytes, else `defaultValue`.
+int32_t ReadDword(const KeyPlace& key, const std::wstring& name, int32_t defaultValue);
 RawValue DwordValue(int32_t value);
 // The strings of REG_MULTI_SZ data, in order, the empty ones left out.
 std::vector<std::wstring> MultiStringItems(const RawValue& value);

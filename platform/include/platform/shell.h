@@ -3,6 +3,7 @@
 // Nothing here reports a failure.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "platform/handles.h"
@@ -14,8 +15,14 @@ std::wstring ProgramFolder();
 
 // Opens a page or document as the user who logged on, through the desktop's
 // own shell, so that nothing we open runs with our rights. Where the shell
-// cannot be asked so, the shell opens it for us, owned by `owner` (may be null).
+// cannot be asked so (it has ended), our own shell call opens it, owned by
+// `owner` (may be null), but only when our rights are that user's own
+// (HasDesktopUsersOwnRights); otherwise nothing is opened.
 void OpenForDesktopUser(HWND owner, const std::wstring& file);
+// The same rule, given the desktop shell's open (false when it could not be
+// asked) and the answer about our rights.
+void OpenForDesktopUser(HWND owner, const std::wstring& file, const std::function<bool(const std::wstring&)>& desktopShell,
+                        bool ownRightsAreTheDesktopUsers);
 // Starts a program directly, without the shell's file associations; its
 // process handle, or an empty one when it could not start.
 UniqueHandle StartProgram(const std::wstring& file, const std::wstring& parameters);
@@ -39,6 +46,14 @@ bool SamePathName(const std::wstring& a, const std::wstring& b);
 // for libraries loaded from now on: we run elevated, possibly from a Downloads
 // folder where anything may lie beside us. Called first thing by both programs.
 void RestrictLibrarySearch();
+
+// How a library is loaded by its full path: its own dependencies come from
+// the system folder alone where Windows can be told so; elsewhere from the
+// library's folder first, as LOAD_WITH_ALTERED_SEARCH_PATH has it (the
+// current folder is out of the search from the start, RestrictLibrarySearch).
+DWORD SystemLibraryLoadFlags();
+// Null when it cannot be loaded.
+HMODULE LoadLibraryAt(const std::wstring& path);
 
 // A file in the system folder. System libraries that are loaded by name come
 // from there, never from the search path: we run elevated.
