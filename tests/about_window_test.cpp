@@ -103,7 +103,7 @@ TEST_F(AboutTest, LicenceLinkUnderlinesOnHoverAndOpensTheDocument) {
     link->onMouseLeave();
     EXPECT_EQ(link->font.style, before);
     link->onClick();
-    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"click", L"open:" + ProgramFolder() + L"ZephrinLicense.rtf|"}));
+    EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"click", L"open:" + ProgramFolder() + L"License.rtf|"}));
 }
 
 TEST_F(AboutTest, KoreanTableWithTheVersionAppended) {
@@ -148,7 +148,7 @@ TEST(Documents, LicenceIsRichText) {
     std::ifstream in(Narrow(L"") + std::string(ZEPHRIN_SOURCE_DIR) + "/resources/License.rtf", std::ios::binary);
     std::pair<std::string, size_t> source{std::string(std::istreambuf_iterator<char>(in), {}), 0};
     ASSERT_EQ(source.first.rfind("{\\rtf1", 0), 0u);
-    EXPECT_NE(GetFileAttributesW((ProgramFolder() + L"ZephrinLicense.rtf").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW((ProgramFolder() + L"License.rtf").c_str()), INVALID_FILE_ATTRIBUTES);
     HMODULE riched = LoadLibraryW(L"riched20.dll");
     ASSERT_NE(riched, nullptr);
     HWND edit = CreateWindowExW(0, RICHEDIT_CLASSW, L"", ES_MULTILINE, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);

@@ -43,24 +43,27 @@ TEST(ProgramIdentity, ManifestAsksForWhatTheProgramNeeds) {
 
 // What Windows shows of each shipped file (the Details tab, and the UAC prompt of a file whose signature names no
 // program). The uninstaller is made from the setup program's stub and shares its version resource; its signature
-// gives it its own name.
+// gives it its own name. The program itself is 7.0.0.0 there, as its manifest is; the updater and the setup
+// program carry the version the windows show.
 TEST(ProgramIdentity, EveryShippedFileSaysWhoMadeItAndWhichVersionItIs) {
     struct Shipped {
         std::wstring path;
         const wchar_t* description;
         const wchar_t* originalName;
+        const wchar_t* version;
     };
     const Shipped files[] = {
-        {BinFolder() + L"Zephrin.exe", L"Zephrin", L"Zephrin.exe"},
-        {BinFolder() + L"ZephrinUpdate.exe", L"Zephrin Update", L"ZephrinUpdate.exe"},
-        {BinFolder() + L"ZephrinSetup.exe", L"Zephrin Setup", L"ZephrinSetup.exe"},
-        {HostPath(ZEPHRIN_PACKAGE_DIR "/ZephrinUninstall.exe"), L"Zephrin Setup", L"ZephrinSetup.exe"},
+        {BinFolder() + L"Zephrin.exe", L"Zephrin", L"Zephrin.exe", L"7.0.0.0"},
+        {BinFolder() + L"ZephrinUpdate.exe", L"Zephrin Update", L"ZephrinUpdate.exe", zephrin::kProductVersion},
+        // A test build's setup program says so in its name, as its package file has it.
+        {BinFolder() + L"ZephrinSetup.exe", L"Zephrin Setup", L"ZephrinSetup-TEST.exe", zephrin::kProductVersion},
+        {HostPath(ZEPHRIN_PACKAGE_DIR "/ZephrinUninstall.exe"), L"Zephrin Setup", L"ZephrinSetup-TEST.exe",
+         zephrin::kProductVersion},
     };
-    // The numbers of the fixed part, from the one version the product has.
-    unsigned parts[4] = {};
-    ASSERT_EQ(swscanf(zephrin::kProductVersion, L"%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]), 4);
     for (const Shipped& f : files) {
         SCOPED_TRACE(Narrow(f.path));
+        unsigned parts[4] = {};
+        ASSERT_EQ(swscanf(f.version, L"%u.%u.%u.%u", &parts[0], &parts[1], &parts[2], &parts[3]), 4);
         DWORD handle = 0;
         std::vector<BYTE> info(GetFileVersionInfoSizeW(f.path.c_str(), &handle));
         ASSERT_FALSE(info.empty());
@@ -90,8 +93,10 @@ TEST(ProgramIdentity, EveryShippedFileSaysWhoMadeItAndWhichVersionItIs) {
         EXPECT_EQ(text(L"ProductName"), L"Zephrin");
         EXPECT_EQ(text(L"FileDescription"), f.description);
         EXPECT_EQ(text(L"OriginalFilename"), f.originalName);
-        EXPECT_EQ(text(L"FileVersion"), zephrin::kProductVersion);
-        EXPECT_EQ(text(L"ProductVersion"), zephrin::kProductVersion);
+        EXPECT_EQ(text(L"FileVersion"), f.version);
+        // Built for the tests, every file says so where Windows shows it.
+        EXPECT_NE(text(L"SpecialBuild").find(L"Test build"), std::wstring::npos) << Narrow(text(L"SpecialBuild"));
+        EXPECT_EQ(text(L"ProductVersion"), f.version);
         const std::wstring copyright = text(L"LegalCopyright");
         EXPECT_EQ(copyright.rfind(L"Copyright (C) ", 0), 0u) << Narrow(copyright);
         EXPECT_NE(copyright.find(L" ORVANE"), std::wstring::npos) << Narrow(copyright);

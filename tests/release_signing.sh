@@ -82,9 +82,12 @@ folder=$scratch/build
 mkdir -p "$folder/bin" "$folder/package" "$scratch/unsigned" "$scratch/test-signed"
 for relative in "${files[@]}"; do
   name=$(basename "$relative")
-  cp "$build/$relative" "$scratch/test-signed/$name"
-  osslsigncode remove-signature -in "$build/$relative" -out "$scratch/unsigned/$name" >/dev/null ||
-    { echo "FAIL: the signature of $build/$relative could not be taken off"; exit 1; }
+  # This build is a test build: its setup program carries the name that says so.
+  built=$build/$relative
+  [ "$relative" = package/ZephrinSetup.exe ] && built=$build/package/ZephrinSetup-TEST.exe
+  cp "$built" "$scratch/test-signed/$name"
+  osslsigncode remove-signature -in "$built" -out "$scratch/unsigned/$name" >/dev/null ||
+    { echo "FAIL: the signature of $built could not be taken off"; exit 1; }
   printf '%s' "$passphrase" | osslsigncode sign -pkcs12 "$pfx" -readpass - -h sha256 -n "$name" \
     -TSA-certs "$maker/tsa-chain.pem" -TSA-key "$maker/tsa.key" -in "$scratch/unsigned/$name" \
     -out "$folder/$relative" >/dev/null || { echo "FAIL: $name could not be signed as the maker"; exit 1; }

@@ -92,10 +92,12 @@ protected:
 TEST_F(SetupTest, SilentInstallPutsEverythingInPlaceAndUninstallTakesItAway) {
     Install(L"");
     for (const wchar_t* file :
-         {L"Zephrin.exe", L"ZephrinUpdate.exe", L"Zephrin.chm", L"ZephrinLicense.rtf", L"ZephrinUninstall.exe"})
+         {L"Zephrin.exe", L"ZephrinUpdate.exe", L"Zephrin.chm", L"License.rtf", L"ZephrinUninstall.exe"})
         EXPECT_TRUE(Exists(InstallFolder() + file)) << Narrow(file);
-    // The plain names belong to whatever else shares the folder.
-    for (const wchar_t* file : {L"License.rtf", L"Uninstall.exe"}) EXPECT_FALSE(Exists(InstallFolder() + file));
+    // The licence under the name the About window opens; the uninstaller's plain name belongs to whatever else
+    // shares the folder.
+    EXPECT_TRUE(SameFile(InstallFolder() + L"License.rtf", BinFolder() + L"License.rtf"));
+    for (const wchar_t* file : {L"ZephrinLicense.rtf", L"Uninstall.exe"}) EXPECT_FALSE(Exists(InstallFolder() + file));
     EXPECT_TRUE(Exists(Shortcut()));
     EXPECT_TRUE(Exists(UpdatesFolder()));
     EXPECT_EQ(Entry(L"DisplayName"), L"Zephrin");
@@ -162,37 +164,36 @@ void RemoveTree(const std::wstring& folder) {
 
 }  // namespace
 
-TEST_F(SetupTest, UpgradeOverThePlainNamesOfAnOlderSetupTakesThemAway) {
+TEST_F(SetupTest, UpgradeOverTheNamesOfOlderSetupsTakesThemAway) {
     Install(L"");
-    // What an older setup left: its uninstaller and licence under the plain names, and an entry that names them.
+    // What older setups left: an uninstaller under the plain name with an entry that names it, and the licence
+    // under the product's name.
     ASSERT_TRUE(MoveFileW((InstallFolder() + L"ZephrinUninstall.exe").c_str(), (InstallFolder() + L"Uninstall.exe").c_str()));
-    ASSERT_TRUE(MoveFileW((InstallFolder() + L"ZephrinLicense.rtf").c_str(), (InstallFolder() + L"License.rtf").c_str()));
+    ASSERT_TRUE(MoveFileW((InstallFolder() + L"License.rtf").c_str(), (InstallFolder() + L"ZephrinLicense.rtf").c_str()));
     WriteSz(HKEY_LOCAL_MACHINE, kUninstallKey, L"UninstallString", L"\"" + InstallFolder() + L"Uninstall.exe\"");
     WriteSz(HKEY_LOCAL_MACHINE, kUninstallKey, L"QuietUninstallString", L"\"" + InstallFolder() + L"Uninstall.exe\" /S");
 
     Install(L"");
     EXPECT_FALSE(Exists(InstallFolder() + L"Uninstall.exe"));
-    EXPECT_FALSE(Exists(InstallFolder() + L"License.rtf"));
+    EXPECT_FALSE(Exists(InstallFolder() + L"ZephrinLicense.rtf"));
     EXPECT_TRUE(Exists(InstallFolder() + L"ZephrinUninstall.exe"));
-    EXPECT_TRUE(SameFile(InstallFolder() + L"ZephrinLicense.rtf", BinFolder() + L"ZephrinLicense.rtf"));
+    EXPECT_TRUE(SameFile(InstallFolder() + L"License.rtf", BinFolder() + L"License.rtf"));
     EXPECT_EQ(Entry(L"UninstallString"), L"\"" + InstallFolder() + L"ZephrinUninstall.exe\"");
     EXPECT_EQ(Entry(L"QuietUninstallString"), L"\"" + InstallFolder() + L"ZephrinUninstall.exe\" /S");
     Uninstall();
     EXPECT_FALSE(Exists(ProgramFiles() + L"ORVANE")) << "the first setup made it, and the upgrade remembered that";
 }
 
-TEST_F(SetupTest, FilesOfThePlainNamesThatAreNotOursStayAndSoDoesTheirFolder) {
+TEST_F(SetupTest, AnUninstallerOfThePlainNameThatIsNotOursStaysAndSoDoesItsFolder) {
     Install(L"");
-    // Another program shares the folder; the entry names our uninstaller, so these are not ours.
+    // Another program shares the folder; the entry names our uninstaller, so this one is not ours.
     ASSERT_TRUE(WriteFileBytes(InstallFolder() + L"Uninstall.exe", "another program's uninstaller"));
-    ASSERT_TRUE(WriteFileBytes(InstallFolder() + L"License.rtf", "another program's licence"));
     Install(L"");
     EXPECT_EQ(ReadFileBytes(InstallFolder() + L"Uninstall.exe"), "another program's uninstaller");
-    EXPECT_EQ(ReadFileBytes(InstallFolder() + L"License.rtf"), "another program's licence");
 
     Uninstall(InstallFolder(), false);
     EXPECT_EQ(ReadFileBytes(InstallFolder() + L"Uninstall.exe"), "another program's uninstaller");
-    EXPECT_EQ(ReadFileBytes(InstallFolder() + L"License.rtf"), "another program's licence");
+    EXPECT_FALSE(Exists(InstallFolder() + L"License.rtf"));
     EXPECT_FALSE(Exists(InstallFolder() + L"Zephrin.exe"));
     RemoveTree(ProgramFiles() + L"ORVANE\\");
 }
@@ -299,6 +300,51 @@ TEST_F(SetupTest, InstallWithAWindowOutsideProgramFilesLimitsTheFolderToAdminist
     EXPECT_EQ(Entry(L"InstallLocation"), folder);
     DeleteFileW(record.c_str());
     Uninstall(folder + L"\\");
+}
+
+// Outside Program Files a folder that someone made first may still be held open by them with the rights they
+// had, whatever its access list becomes: only one that the setup program makes itself is taken.
+TEST_F(SetupTest, InstallWithAWindowIntoAFolderThatExistsOutsideProgramFilesIsRefused) {
+    for (const wchar_t* language : {L"english", L"korean"}) {
+        SCOPED_TRACE(Narrow(language));
+        const std::wstring folder = TempFolder() + L"ZephrinMadeByAUser";
+        CreateDirectoryW(folder.c_str(), nullptr);
+        ASSERT_TRUE(WriteFileBytes(folder + L"\\placed.txt", "a user's file"));
+        Program setup(std::wstring(L"/LANG=") + language + L" /D=" + folder, L"ZephrinSetup.exe");
+        HWND wizard = nullptr;
+        ASSERT_TRUE(WaitUntil([&] {
+            for (HWND w : TopWindowsOf(setup.pid()))
+                if (IsWindowVisible(w) && GetDlgItem(w, IDOK)) wizard = w;
+            return wizard != nullptr;
+        }, 60s));
+        // Welcome, licence, then the files page, where the box comes up over the wizard.
+        HWND boxWindow = nullptr;
+        EXPECT_TRUE(WaitUntil([&] {
+            for (HWND w : TopWindowsOf(setup.pid()))
+                if (w != wizard && IsWindowVisible(w) && GetDlgItem(w, 0xFFFF)) boxWindow = w;
+            HWND next = GetDlgItem(wizard, IDOK);
+            if (!boxWindow && IsWindow(wizard) && IsWindowEnabled(next) && IsWindowVisible(next)) {
+                PostMessageW(wizard, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(next));
+                Sleep(300);
+            }
+            return boxWindow != nullptr;
+        }, 40s));
+        ASSERT_NE(boxWindow, nullptr);
+        const MessageBoxInfo box = ReadMessageBox(boxWindow, 10s);
+        const std::wstring expected = language == std::wstring(L"korean")
+                                          ? folder + L" \uD3F4\uB354\uAC00 \uC774\uBBF8 \uC788\uC73C\uBBC0\uB85C"
+                                          : L"Zephrin cannot be installed in " + folder + L", because that folder exists already.";
+        EXPECT_EQ(box.text.rfind(expected, 0), 0u) << Narrow(box.text);
+        AnswerMessageBox(box, IDOK);
+        // The section has ended there; what is left of the wizard goes with the process.
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(boxWindow); }, 10s));
+        Sleep(1000);
+        EXPECT_FALSE(Exists(folder + L"\\Zephrin.exe"));
+        EXPECT_EQ(ReadFileBytes(folder + L"\\placed.txt"), "a user's file");
+        EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+        DeleteFileW((folder + L"\\placed.txt").c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
 }
 
 TEST_F(SetupTest, UninstallPutsTheOriginalNetworkSettingsBack) {

@@ -10,7 +10,7 @@ inline constexpr char kProductVersionAscii[] = "7.8.18.2014";
 inline constexpr wchar_t kProgramFile[] = L"Zephrin.exe";
 inline constexpr wchar_t kUpdaterFile[] = L"ZephrinUpdate.exe";
 inline constexpr wchar_t kHelpFile[] = L"Zephrin.chm";
-inline constexpr wchar_t kLicenseFile[] = L"ZephrinLicense.rtf";
+inline constexpr wchar_t kLicenseFile[] = L"License.rtf";
 inline constexpr wchar_t kHelpTopic[] = L"/html/main.htm";
 
 }  // namespace zephrin
