@@ -6,7 +6,7 @@
 
 #include "platform/handles.h"
 #include "platform/held_folder.h"
-#include "platform/shell.h"
+#include "platform/system_library.h"
 
 namespace zephrin {
 

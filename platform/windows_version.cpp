@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/shell.h"
+#include "platform/system_library.h"
 
 namespace zephrin {
 

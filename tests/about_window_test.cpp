@@ -13,7 +13,7 @@
 #include "harness.h"
 #include "program_windows.h"
 #include "platform/program_key.h"
-#include "platform/shell.h"
+#include "platform/folders.h"
 #include "ui/application.h"
 #include "ui/captions.h"
 

@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "platform/program_key.h"
-#include "platform/shell.h"
+#include "platform/folders.h"
 
 namespace zephrin::test {
 

@@ -11,7 +11,7 @@
 #include "features/tuning_plan.h"
 #include "features/value_verdicts.h"
 #include "harness.h"
-#include "platform/shell.h"
+#include "platform/folders.h"
 
 using namespace zephrin;
 using namespace zephrin::test;

@@ -7,7 +7,8 @@
 #include "program_windows.h"
 #include "platform/program_key.h"
 #include "platform/timestamps.h"
-#include "platform/shell.h"
+#include "platform/folders.h"
+#include "platform/web_pages.h"
 #include "app/progress_window.h"
 #include "ui/application.h"
 

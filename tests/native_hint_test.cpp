@@ -46,17 +46,17 @@ TEST(NativeHints, TimingsFollowTheDoubleClickTime) {
     EXPECT_EQ(b.pause, 900u);
     EXPECT_EQ(b.shortPause, 180u);
     EXPECT_EQ(b.hidePause, 9000u);
-    InstallNativeHints(Application::Instance().hints());
+    InstallNativeHints(ApplicationHints());
     const UINT before = GetDoubleClickTime();
     SetDoubleClickTime(900);
     {
-        NativeHintWindow w(Application::Instance().hints());
-        EXPECT_EQ(Application::Instance().hints().hintPause, 900u);
-        EXPECT_EQ(Application::Instance().hints().hintShortPause, 180u);
-        EXPECT_EQ(Application::Instance().hints().hintHidePause, 9000u);
+        NativeHintWindow w(ApplicationHints());
+        EXPECT_EQ(ApplicationHints().hintPause, 900u);
+        EXPECT_EQ(ApplicationHints().hintShortPause, 180u);
+        EXPECT_EQ(ApplicationHints().hintHidePause, 9000u);
     }
     SetDoubleClickTime(before);
-    Application::Instance().hints().Shutdown();
+    ApplicationHints().Shutdown();
 }
 
 TEST(NativeHints, ThreeLinesMeasureAsTheWidestByTheSumOfHeights) {
@@ -88,17 +88,17 @@ void Noop(void*) {}
 class HintWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        InstallNativeHints(Application::Instance().hints());
-        Application::Instance().hints().onHint = HintEvent{&Noop, &marker};
+        InstallNativeHints(ApplicationHints());
+        ApplicationHints().onHint = HintEvent{&Noop, &marker};
     }
-    void TearDown() override { Application::Instance().hints().Shutdown(); }
+    void TearDown() override { ApplicationHints().Shutdown(); }
     int marker = 0;
 };
 
 }  // namespace
 
 TEST_F(HintWindowTest, SameTextTwiceMakesNoSecondWindow) {
-    NativeHintWindow w(Application::Instance().hints());
+    NativeHintWindow w(ApplicationHints());
     const int before = CountTooltips();
     w.ShowHintText(RECT{100, 100, 200, 120}, L"Hello");
     HWND first = w.tooltip();
@@ -114,31 +114,31 @@ TEST_F(HintWindowTest, SameTextTwiceMakesNoSecondWindow) {
 
 TEST_F(HintWindowTest, EmptyBlankOrBarHintDestroysTheTooltip) {
     for (const wchar_t* hint : {L"", L"  \t ", L"|long part only"}) {
-        NativeHintWindow w(Application::Instance().hints());
-        Application::Instance().hints().SetHint(L"Something");
+        NativeHintWindow w(ApplicationHints());
+        ApplicationHints().SetHint(L"Something");
         w.ShowHintText(RECT{50, 50, 60, 60}, L"Something");
         HWND tip = w.tooltip();
         ASSERT_TRUE(IsWindow(tip));
-        Application::Instance().hints().SetHint(hint);
+        ApplicationHints().SetHint(hint);
         EXPECT_FALSE(IsWindow(tip)) << Narrow(hint);
-        Application::Instance().hints().SetHint(L"");
+        ApplicationHints().SetHint(L"");
     }
 }
 
 TEST_F(HintWindowTest, OnHintIsPutBackExactly) {
-    const HintEvent original = Application::Instance().hints().onHint;
+    const HintEvent original = ApplicationHints().onHint;
     {
-        NativeHintWindow w(Application::Instance().hints());
-        EXPECT_NE(Application::Instance().hints().onHint, original);
+        NativeHintWindow w(ApplicationHints());
+        EXPECT_NE(ApplicationHints().onHint, original);
         w.ShowHintText(RECT{10, 10, 20, 20}, L"shown");
-        Application::Instance().hints().SetHint(L"x");
-        Application::Instance().hints().SetHint(L"");
+        ApplicationHints().SetHint(L"x");
+        ApplicationHints().SetHint(L"");
     }
-    EXPECT_EQ(Application::Instance().hints().onHint, original);
+    EXPECT_EQ(ApplicationHints().onHint, original);
 }
 
 TEST_F(HintWindowTest, HideStepTakesTheTooltipAwayAndMayRepeat) {
-    NativeHintWindow w(Application::Instance().hints());
+    NativeHintWindow w(ApplicationHints());
     w.HideHint();
     EXPECT_EQ(w.tooltip(), nullptr);
     w.ShowHintText(RECT{10, 10, 20, 20}, L"visible");
@@ -158,7 +158,7 @@ TEST_F(HintWindowTest, TooltipAppearsNearThePointerAndLeavesAfterTheDisplayTime)
     form.Create();
     label->SetCaption(L"Point here for a hint");
     form.Show();
-    HintLayer& layer = Application::Instance().hints();
+    HintLayer& layer = ApplicationHints();
     // The native hint window sets the timings from the double-click time when the layer makes it.
     RECT r = label->PixelRect();
     POINT p{r.left + 5, r.top + 5};

@@ -7,7 +7,12 @@
 
 #include "harness.h"
 #include "platform/desktop_user.h"
-#include "platform/shell.h"
+#include "platform/desktop_open.h"
+#include "platform/folders.h"
+#include "platform/help_viewer.h"
+#include "platform/programs.h"
+#include "platform/sound.h"
+#include "platform/system_library.h"
 #include "ui/application.h"
 
 using namespace zephrin;

@@ -4,7 +4,7 @@
 #include "recording_actions.h"
 #include "platform/program_key.h"
 #include "platform/timestamps.h"
-#include "platform/shell.h"
+#include "platform/folders.h"
 #include "app/update_flows.h"
 
 using namespace zephrin;

@@ -8,7 +8,7 @@
 #include <commctrl.h>
 
 #include "platform/program_key.h"
-#include "platform/shell.h"
+#include "platform/folders.h"
 
 using namespace zephrin;
 using namespace zephrin::test;

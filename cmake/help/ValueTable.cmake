@@ -1,4 +1,4 @@
-# Writes the help's table of tuned values from features/tuned_values.def,
+# Writes the help's table of tuned values from features/tuning/tuned_values.def,
 # and with -DVERDICTS the table of which Windows uses each value.
 # cmake -DDEF=<tuned_values.def> -DLANGUAGE=english|korean -DIN=<page.in> -DOUT=<page> -P ValueTable.cmake
 # The page template holds @ZEPHRIN_VALUE_TABLE@ where the rows go.
@@ -33,7 +33,7 @@ endforeach()
 set(ZEPHRIN_VALUE_TABLE "${rows}")
 configure_file("${IN}" "${OUT}" @ONLY)
 
-# The page "What Windows does with each value", from features/value_verdicts.def
+# The page "What Windows does with each value", from features/changes/value_verdicts.def
 # when VERDICTS names it: one row per value, one cell per version, and the
 # numbered Microsoft documents the rows cite.
 if(DEFINED VERDICTS)
