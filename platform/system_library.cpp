@@ -1,4 +1,5 @@
 #include "platform/system_library.h"
+#include "platform/trace.h"
 
 #include <vector>
 
@@ -44,7 +45,13 @@ void RestrictLibrarySearch() {
 FARPROC SystemProcedure(const wchar_t* library, const char* name) {
     HMODULE module = GetModuleHandleW(library);
     if (!module) module = LoadSystemLibrary(library);
-    return module ? GetProcAddress(module, name) : nullptr;
+    FARPROC found = module ? GetProcAddress(module, name) : nullptr;
+    if (!found) {
+        std::wstring what = std::wstring(L"no ") + library + L"!";
+        for (const char* c = name; *c; ++c) what += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+        TraceSwallowed((what + L" on this system").c_str());
+    }
+    return found;
 }
 
 }  // namespace zephrin

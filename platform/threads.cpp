@@ -1,4 +1,5 @@
 #include "platform/threads.h"
+#include "platform/trace.h"
 
 #include <process.h>
 
@@ -13,6 +14,7 @@ unsigned __stdcall RunBody(void* arg) {
         (*body)();
     } catch (...) {
         // Nothing may leave a thread: a failure here ends only this thread's work.
+        TraceSwallowed(L"a thread's work failed");
     }
     return 0;
 }

@@ -12,16 +12,6 @@ namespace {
 
 constexpr double kMillisecondsPerDay = 86400000.0;
 
-// Days from 1970-01-01 to a civil date (proleptic Gregorian).
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
 void CivilFromDays(int64_t z, int& y, unsigned& m, unsigned& d) {
     z += 719468;
     const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
@@ -47,6 +37,16 @@ std::wstring LocaleTime(LCID locale, const SYSTEMTIME& st) {
 }
 
 }  // namespace
+
+int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
+    // March-based years, so that a leap day comes last in its year.
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<int64_t>(doe) - 719468;
+}
 
 DateTime DateTimeFromSystemTime(const SYSTEMTIME& st) {
     const double day = static_cast<double>(DaysFromCivil(st.wYear, st.wMonth, st.wDay)) + kUnixEpochDay;

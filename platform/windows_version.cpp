@@ -59,23 +59,11 @@ OSVERSIONINFOEXW QueryVersion() {
 
 }  // namespace
 
+bool WindowsVistaOrLater() { return QueryVersion().dwMajorVersion >= 6; }
+
 int GetWindowsVersion() {
     const OSVERSIONINFOEXW info = QueryVersion();
     return ClassifyWindowsVersion(info.dwMajorVersion, info.dwMinorVersion, info.wProductType);
-}
-
-int WindowsComboRow(int code) {
-    switch (code) {
-    case kWindows2000: return 7;
-    case kWindowsXP: return 3;
-    case kWindowsServer2003: return 6;
-    case kWindowsVista: return 2;
-    case kWindowsServer2008: return 5;
-    case kWindows7: return 1;
-    case kWindows8: return 0;
-    case kWindowsServer2012: return 4;
-    default: return 0;
-    }
 }
 
 RealWindowsVersion GetRealWindowsVersion() {

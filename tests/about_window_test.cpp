@@ -10,6 +10,7 @@
 #include "app/about_window.h"
 #include "app/main_window.h"
 #include "app/captions.h"
+#include "caption_text.h"
 #include "harness.h"
 #include "program_windows.h"
 #include "platform/program_key.h"
@@ -23,7 +24,7 @@ using namespace zephrin::test;
 
 namespace {
 
-class AboutTest : public ::testing::Test, protected ProgramWindows {
+class AboutTest : public ::testing::Test, protected WindowsUnderTest {
 protected:
     void SetUp() override {
         ResetProgramKey();
@@ -53,7 +54,7 @@ TEST_F(AboutTest, VersionIsAppendedOnceAtEveryShowing) {
     }
     EXPECT_EQ(about->Title(), L"About Zephrin");
     EXPECT_EQ(about->Find(L"BannerLabel")->caption(), L"More information about this software");
-    EXPECT_EQ(about->FindAs<Memo>(L"LicensedMemo")->Text(), Caption(L"ZPAboutForm", L"LicensedMemo"));
+    EXPECT_EQ(about->FindAs<Memo>(L"LicensedMemo")->Text(), CaptionOf(L"ZPAboutForm", L"LicensedMemo"));
 }
 
 TEST_F(AboutTest, FocusStartsOnCloseAndEnterCloses) {

@@ -1,9 +1,12 @@
-// Every fixed text of the shipped caption tables, checked against the tables' bytes.
+// The caption tables against their declarations: exactly the declared rows, in
+// their order and groups, in both languages; and every text declared fixed,
+// word for word in both languages, checked against the tables' bytes.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
 
+#include "app/caption_keys.h"
 #include "harness.h"
 #include "ui/captions.h"
 
@@ -22,7 +25,6 @@ const Text kEnglishTexts[] = {
     {L"ZPMainForm", L"ZPMainForm", L"Zephrin - Make your internet connection faster"},
     {L"ZPMainForm", L"BenefitsLabel", L"Benefits of Zephrin"},
     {L"ZPMainForm", L"BenefitsDescription", L"Zephrin will optimize this computer and modem's performance by adjusting several settings within Windows.  These changes may increase your internet speed to run much faster."},
-    {L"ZPMainForm", L"PerformanceHeading", L"Choose the correct settings below"},
     {L"ZPMainForm", L"OSVersionLabel", L"Operating System : "},
     {L"ZPMainForm", L"ModemTypeLabel", L"Internet Type : "},
     {L"ZPMainForm", L"SpeedLabel", L"Speed Setting : "},
@@ -39,13 +41,6 @@ const Text kEnglishTexts[] = {
     {L"ZPMainForm", L"LinkLabel5", L"Contact tech support"},
     {L"ZPMainForm", L"LinkLabel6", L"Click to visit our website"},
     {L"ZPMainForm", L"LinkLabel7", L"About Zephrin"},
-    {L"ZPMainForm", L"LinkLabel8", L"What Zephrin changes"},
-    {L"ZPChangesForm", L"ZPChangesForm", L"What Zephrin changes"},
-    {L"ZPChangesForm", L"SystemLabel", L"This computer runs %1 (version %2, build %3)."},
-    {L"ZPChangesForm", L"NotSet", L"(not set)"},
-    {L"ZPChangesForm", L"NotChanged", L"(not changed)"},
-    {L"ZPChangesForm", L"CannotBeRead", L"(cannot be read)"},
-    {L"ZPChangesForm", L"SaveButton", L"&Save current settings..."},
     {L"ZPMainForm", L"GoButton", L"&Optimize now"},
     {L"ZPMainForm", L"RestoreButton", L"&Restore"},
     {L"ZPMainForm", L"UpdatesButton", L" &Check for updates ..."},
@@ -78,7 +73,6 @@ const Text kKoreanTexts[] = {
     {L"ZPMainForm", L"ZPMainForm", L"Zephrin - \uB2F9\uC2E0\uC758 \uC778\uD130\uB137 \uC5F0\uACB0\uC744 \uBE60\uB974\uAC8C!"},
     {L"ZPMainForm", L"BenefitsLabel", L"Zephrin\uC758 \uC7A5\uC810"},
     {L"ZPMainForm", L"BenefitsDescription", L"Zephrin\uC740 Windows \uB0B4\uC5D0\uC11C \uBA87 \uAC00\uC9C0 \uC124\uC815\uC744 \uBCC0\uACBD\uD558\uC5EC \uC778\uD130\uB137 \uC18D\uB3C4\uB97C \uD5A5\uC0C1\uC2DC\uD0B5\uB2C8\uB2E4."},
-    {L"ZPMainForm", L"PerformanceHeading", L"\uC54C\uB9DE\uC740 \uC124\uC815\uC744 \uC120\uD0DD\uD558\uC2ED\uC2DC\uC624."},
     {L"ZPMainForm", L"OSVersionLabel", L"\uC6B4\uC601 \uCCB4\uC81C : "},
     {L"ZPMainForm", L"ModemTypeLabel", L"\uC778\uD130\uB137 \uD0C0\uC785 : "},
     {L"ZPMainForm", L"SpeedLabel", L"\uC18D\uB3C4 \uC124\uC815 : "},
@@ -95,7 +89,6 @@ const Text kKoreanTexts[] = {
     {L"ZPMainForm", L"LinkLabel5", L"\uAE30\uC220 \uC9C0\uC6D0 \uC5F0\uB77D"},
     {L"ZPMainForm", L"LinkLabel6", L"\uC6F9\uC0AC\uC774\uD2B8 \uBC29\uBB38"},
     {L"ZPMainForm", L"LinkLabel7", L"Zephrin \uC815\uBCF4"},
-    {L"ZPMainForm", L"LinkLabel8", L"Zephrin\uC774 \uBC14\uAFB8\uB294 \uAC12"},
     {L"ZPMainForm", L"GoButton", L"\uC9C0\uAE08 \uCD5C\uC801\uD654(&O)"},
     {L"ZPMainForm", L"RestoreButton", L"\uCD08\uAE30\uD654(&R)"},
     {L"ZPMainForm", L"UpdatesButton", L" \uC5C5\uB370\uC774\uD2B8 \uCCB4\uD06C(&C) ..."},
@@ -136,7 +129,70 @@ void ExpectAll(const std::vector<std::wstring>& table, const Text* begin, const 
             << test::Narrow(t->window) << " / " << test::Narrow(t->key);
 }
 
+// The rows of a table as (window, key, blank after the closing quote), with an empty window between groups.
+struct Row {
+    std::wstring window, key;
+    bool blankAfterQuote;
+    bool operator==(const Row& o) const {
+        return window == o.window && key == o.key && blankAfterQuote == o.blankAfterQuote;
+    }
+};
+std::vector<Row> Rows(const std::vector<std::wstring>& table) {
+    std::vector<Row> rows;
+    for (const std::wstring& line : table) {
+        if (line.empty()) {
+            rows.push_back({L"", L"", false});
+            continue;
+        }
+        const SplitLine split = SplitCaptionLine(line);
+        rows.push_back({split.fields.size() > 0 ? split.fields[0] : L"(none)",
+                        split.fields.size() > 1 ? split.fields[1] : L"(none)", line.back() == L' '});
+    }
+    return rows;
+}
+
+std::vector<Row> DeclaredRows() {
+    std::vector<Row> rows;
+    for (const DeclaredCaption& d : kDeclaredCaptions) {
+        if (!rows.empty() && rows.back().window != d.key.window) rows.push_back({L"", L"", false});
+        rows.push_back({d.key.window, d.key.key, d.blankAfterQuote});
+    }
+    return rows;
+}
+
+std::string Describe(const std::vector<Row>& rows) {
+    std::string out;
+    for (const Row& r : rows) out += test::Narrow(r.window + L", " + r.key) + (r.blankAfterQuote ? " (blank)\n" : "\n");
+    return out;
+}
+
+bool Checks(const Text* begin, const Text* end, const CaptionKey& key) {
+    for (const Text* t = begin; t != end; ++t)
+        if (std::wstring(t->window) == key.window && std::wstring(t->key) == key.key) return true;
+    return false;
+}
+
 }  // namespace
+
+TEST(CaptionTexts, EachTableHoldsExactlyTheDeclaredRows) {
+    const std::vector<Row> declared = DeclaredRows();
+    for (const char* file : {"english.tbl", "korean.tbl"}) {
+        const std::vector<Row> rows = Rows(Table(file));
+        EXPECT_EQ(rows, declared) << file << ":\n" << Describe(rows);
+    }
+}
+
+TEST(CaptionTexts, EveryTextDeclaredFixedIsCheckedInBothLanguages) {
+    int fixed = 0;
+    for (const DeclaredCaption& d : kDeclaredCaptions) {
+        if (d.kind != CaptionKind::Fixed) continue;
+        ++fixed;
+        EXPECT_TRUE(Checks(std::begin(kEnglishTexts), std::end(kEnglishTexts), d.key)) << test::Narrow(d.key.key);
+        EXPECT_TRUE(Checks(std::begin(kKoreanTexts), std::end(kKoreanTexts), d.key)) << test::Narrow(d.key.key);
+    }
+    EXPECT_EQ(fixed, static_cast<int>(std::size(kEnglishTexts)));
+    EXPECT_EQ(fixed, static_cast<int>(std::size(kKoreanTexts)));
+}
 
 TEST(CaptionTexts, EnglishTableHoldsEveryText) {
     ExpectAll(Table("english.tbl"), std::begin(kEnglishTexts), std::end(kEnglishTexts));

@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "app/captions.h"
+#include "caption_text.h"
 #include "harness.h"
 #include "platform/program_key.h"
 #include "ui/captions.h"
@@ -168,14 +169,14 @@ protected:
 }  // namespace
 
 TEST_F(CaptionSelection, EnglishByDefaultKoreanInAnyCase) {
-    EXPECT_EQ(Caption(L"ZPMainForm", L"NavStatic2"), L"Home");
+    EXPECT_EQ(CaptionOf(L"ZPMainForm", L"NavStatic2"), L"Home");
     Language(L"");
-    EXPECT_EQ(Caption(L"ZPMainForm", L"NavStatic2"), L"Home");
+    EXPECT_EQ(CaptionOf(L"ZPMainForm", L"NavStatic2"), L"Home");
     for (const wchar_t* k : {L"korean", L"Korean", L"KOREAN"}) {
         Language(k);
-        EXPECT_EQ(Caption(L"ZPMainForm", L"NavStatic2"), L"\uD648\uD398\uC774\uC9C0") << Narrow(k);
+        EXPECT_EQ(CaptionOf(L"ZPMainForm", L"NavStatic2"), L"\uD648\uD398\uC774\uC9C0") << Narrow(k);
     }
-    EXPECT_EQ(Caption(L"zpmainform", L"MESSAGEBOXRESET1"), L"\uC774 \uAE30\uB2A5\uC740 Zephrin\uC73C\uB85C \uC124\uC815\uB41C \uAC12\uC744 \uBAA8\uB450 \uCD08\uAE30\uD654\uD560 \uAC83\uC785\uB2C8\uB2E4.");
+    EXPECT_EQ(CaptionOf(L"zpmainform", L"MESSAGEBOXRESET1"), L"\uC774 \uAE30\uB2A5\uC740 Zephrin\uC73C\uB85C \uC124\uC815\uB41C \uAC12\uC744 \uBAA8\uB450 \uCD08\uAE30\uD654\uD560 \uAC83\uC785\uB2C8\uB2E4.");
 }
 
 TEST_F(CaptionSelection, UnknownOrEmptyTableChangesNothing) {
@@ -187,7 +188,7 @@ TEST_F(CaptionSelection, UnknownOrEmptyTableChangesNothing) {
         ApplyCaptionLines(form, ProgramCaptionLines());
         EXPECT_EQ(form.Title(), L"designed") << Narrow(lang);
         EXPECT_EQ(form.Find(L"GoButton")->caption(), L"");
-        EXPECT_EQ(Caption(L"ZPMainForm", L"GoButton"), L"") << Narrow(lang);
+        EXPECT_EQ(CaptionOf(L"ZPMainForm", L"GoButton"), L"") << Narrow(lang);
     }
 }
 
@@ -200,7 +201,7 @@ TEST_F(CaptionSelection, ApplyOnARealForm) {
     EXPECT_EQ(WindowText(form.FindAs<Button>(L"gobutton")->Handle()), L"Go second") << "later row wins";
     EXPECT_EQ(form.Find(L"FastLabel")->caption(), L"Fast") << "an unquoted blank splits fields";
     EXPECT_EQ(form.Find(L"BackgroundImage")->caption(), L"");
-    EXPECT_EQ(Caption(L"zpMAINform", L"messageboxreset1"), L"second");
+    EXPECT_EQ(CaptionOf(L"zpMAINform", L"messageboxreset1"), L"second");
 
     Language(L"english");
     ApplyCaptionLines(form, ProgramCaptionLines());
@@ -219,7 +220,7 @@ TEST_F(CaptionSelection, MemoTakesTheWholeParagraph) {
     form.Create();
     ApplyCaptionLines(form, ProgramCaptionLines());
     auto* memo = form.FindAs<Memo>(L"LicensedMemo");
-    EXPECT_EQ(memo->Text(), Caption(L"ZPAboutForm", L"LicensedMemo"));
+    EXPECT_EQ(memo->Text(), CaptionOf(L"ZPAboutForm", L"LicensedMemo"));
     EXPECT_NE(memo->Text().find(L"\u2122"), std::wstring::npos);
 }
 

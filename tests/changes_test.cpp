@@ -6,10 +6,12 @@
 #include <map>
 
 #include "app/captions.h"
+#include "ui/captions.h"
 #include "app/changes_window.h"
 #include "app/window_names.h"
 #include "features/tuning_engine.h"
 #include "features/value_verdicts.h"
+#include "caption_text.h"
 #include "harness.h"
 #include "json_reader.h"
 #include "platform/program_key.h"
@@ -51,7 +53,7 @@ const std::map<std::wstring, std::wstring> kBefore = {{L"MaxConnectionsPerServer
                                                       {L"TcpWindowSize", L"\"65535\" (REG_SZ)"},
                                                       {L"NonBestEffortLimit", L"20"}};
 
-std::wstring Text(const wchar_t* key) { return Caption(kChangesFormName, key); }
+std::wstring Text(const wchar_t* key) { return CaptionOf(kChangesFormName, key); }
 
 std::wstring Or(const std::map<std::wstring, std::wstring>& m, const std::wstring& name, const std::wstring& absent) {
     auto it = m.find(name);
@@ -127,7 +129,7 @@ TEST(ChangesWindow, EveryCellIsWhatTheRegistryHoldsWhatOptimizeWritesAndWhatRest
     ASSERT_NE(main, nullptr);
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
     // Cable and Dial-up, which keeps the system's stack values, at both speeds.
-    for (auto [row, speed] : {std::pair{0, 0}, {0, 1}, {kDialUpRow, 0}, {kDialUpRow, 1}}) {
+    for (auto [row, speed] : {std::pair{0, 0}, {0, 1}, {connection::dialup, 0}, {connection::dialup, 1}}) {
         SCOPED_TRACE("row " + std::to_string(row) + ", speed " + std::to_string(speed));
         SendMessageW(Descendant(main, L"ComboBoxEx32", 1), CB_SETCURSEL, row, 0);
         SendMessageW(Descendant(main, TRACKBAR_CLASSW), TBM_SETPOS, TRUE, speed);
@@ -176,7 +178,7 @@ TEST(ChangesWindow, TheSavedFilePutsEveryValueBackWhenRegistryEditorImportsIt) {
     const std::wstring file = TempFolder() + L"zephrin-saved.reg";
     DeleteFileW(file.c_str());
     {
-        ProgramWindows w;
+        WindowsUnderTest w;
         w.Open();
         w.recorder.saveAs = file;
         w.recorder.log.clear();
@@ -243,7 +245,7 @@ std::string CellText(const Json& cell) {
 
 TEST(Report, WritesTheTableAsJsonForEachWindowsAndNothingWhenItCannot) {
     SeedBeforeAndNow();
-    WriteDword(kProgramRoot, kProgramKeyPath, L"InternetType", kDialUpRow);
+    WriteDword(kProgramRoot, kProgramKeyPath, L"InternetType", connection::dialup);
     WriteDword(kProgramRoot, kProgramKeyPath, L"SpeedSetting", 1);
     // The policy store of a computer that MDM manages sets one of the scheduler's values.
     const std::wstring mdm = L"\\SOFTWARE\\Microsoft\\PolicyManager\\current\\device\\ADMX_QoS";
@@ -269,7 +271,7 @@ TEST(Report, WritesTheTableAsJsonForEachWindowsAndNothingWhenItCannot) {
         EXPECT_EQ(report["system"]["name"].text, pose.name);
         EXPECT_EQ(report["system"]["major"].number, pose.column == kColumnWindows8 ? 6 : 10);
         EXPECT_EQ(report["system"]["productType"].text, "workstation");
-        EXPECT_EQ(report["connectionType"].number, kDialUpRow);
+        EXPECT_EQ(report["connectionType"].number, connection::dialup);
         EXPECT_EQ(report["speedLevel"].number, 1);
         EXPECT_TRUE(report["backupHeld"].boolean);
         const auto& values = report["values"].items;
@@ -289,7 +291,7 @@ TEST(Report, WritesTheTableAsJsonForEachWindowsAndNothingWhenItCannot) {
             if (name == "SackOpts") now = "REG_BINARY 0102";
             EXPECT_EQ(CellText(v["now"]), now);
             std::string after = "not changed";
-            for (const TunedValue& t : TunedValuesFor(kDialUpRow, 1))
+            for (const TunedValue& t : TunedValuesFor(connection::dialup, 1))
                 if (name == Narrow(t.name)) after = "REG_DWORD " + std::to_string(t.data);
             EXPECT_EQ(CellText(v["afterOptimize"]), after);
             const std::map<std::string, std::string> before = {{"MaxConnectionsPerServer", "REG_DWORD 10"},
@@ -403,7 +405,7 @@ TEST(RealVersion, NamesAndVerdictColumnsFollowTheNumbers) {
 // a file that cannot be written is said, never passed over.
 TEST(ChangesWindow, CopiesItsRowsAndSaysWhenTheFileCannotBeWritten) {
     RegistryRedirect redirect;
-    ProgramWindows w;
+    WindowsUnderTest w;
     w.Open();
     w.main->Show();
     w.recorder.saveAs = TempFolder() + L"no such folder\\settings.reg";

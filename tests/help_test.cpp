@@ -80,7 +80,7 @@ TEST(HelpFiles, ValueTableIsTheTuningPlan) {
     const auto all = AllTunedValues();
     const auto boost = TunedValuesFor(0, 0);
     const auto maximum = TunedValuesFor(0, 1);
-    const auto dialUp = TunedValuesFor(kDialUpRow, 1);
+    const auto dialUp = TunedValuesFor(connection::dialup, 1);
     for (const char* language : kLanguages) {
         SCOPED_TRACE(language);
         const std::string page = ReadBytes(PageFolder(language) + "settings.htm");

@@ -7,12 +7,15 @@
 #include <oleacc.h>
 
 #include "app/captions.h"
+#include "ui/captions.h"
 #include "app/window_names.h"
+#include "caption_text.h"
 #include "harness.h"
 #include "platform/program_key.h"
 #include "platform/folders.h"
 #include "platform/web_pages.h"
 #include "program_windows.h"
+#include "ui/application.h"
 #include "screen_reader.h"
 #include "system_values.h"
 
@@ -50,7 +53,7 @@ std::vector<COLORREF> Pixels(HWND window, const RECT& area) {
     return out;
 }
 
-class KeyboardTest : public ::testing::Test, protected ProgramWindows {
+class KeyboardTest : public ::testing::Test, protected WindowsUnderTest {
 protected:
     void SetUp() override {
         ResetProgramKey();
@@ -117,8 +120,7 @@ TEST_F(KeyboardTest, EnterAndSpacePressAnItemAsItsClickDoes) {
     EXPECT_FALSE(IsWindowVisible(about->Handle()));
 
     // Enter on Help opens its menu under it, as a click does.
-    std::vector<POINT> menus;
-    main->popupOverride = [&](POINT p) { menus.push_back(p); };
+    const std::vector<POINT>& menus = recorder.menus;
     SetFocus(Item(L"NavStatic1")->stop);
     Press(VK_RETURN);
     ASSERT_EQ(menus.size(), 1u);
@@ -142,7 +144,7 @@ TEST_F(KeyboardTest, EnterAndSpacePressAnItemAsItsClickDoes) {
 TEST_F(KeyboardTest, TheItemReachedByTabIsOutlinedAndOneClickedIsNot) {
     // (Wine keeps no keyboard-cue state, so the outline's hiding for a mouse user cannot be shown here.)
     ui::KeyboardItem* link = Item(L"LinkLabel6");
-    RECT area = link->RectOn(main.get());
+    RECT area = link->RectOn(main);
     InflateRect(&area, 3, 2);
     SetFocus(main->goButton()->Handle());
     const auto plain = Pixels(main->Handle(), area);
@@ -184,7 +186,7 @@ TEST_F(KeyboardTest, TheFocusComesBackWhenTheWindowIsActivatedAgain) {
 
 // Say what a caption says, as a reader speaks it: without the spaces around it, or the colon of a label.
 std::wstring Spoken(const wchar_t* window, const wchar_t* key, bool label = false) {
-    std::wstring text = Caption(window, key);
+    std::wstring text = CaptionOf(window, key);
     while (!text.empty() && (text.back() == L' ' || (label && text.back() == L':'))) text.pop_back();
     return text.substr(text.find_first_not_of(L' ') == std::wstring::npos ? 0 : text.find_first_not_of(L' '));
 }

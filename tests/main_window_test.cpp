@@ -18,7 +18,7 @@ using namespace zephrin::test;
 
 namespace {
 
-class MainWindowTest : public ::testing::Test, protected ProgramWindows {
+class MainWindowTest : public ::testing::Test, protected WindowsUnderTest {
 protected:
     void SetUp() override { ResetProgramKey(); }
     void TearDown() override { ResetProgramKey(); }
@@ -117,12 +117,11 @@ TEST_F(MainWindowTest, NavigationTargetsAndTheirSounds) {
 TEST_F(MainWindowTest, HelpPictureAndTextOpenTheMenuBelowTheButtonWithoutSound) {
     Open();
     main->Show();
-    std::vector<POINT> shown;
-    main->popupOverride = [&](POINT p) { shown.push_back(p); };
     recorder.log.clear();
     main->Find(L"NavButton1")->onClick();
     main->Find(L"NavStatic1")->onClick();
     EXPECT_TRUE(recorder.log.empty());
+    const std::vector<POINT>& shown = recorder.menus;
     ASSERT_EQ(shown.size(), 2u);
     RECT w, c;
     GetWindowRect(main->Handle(), &w);

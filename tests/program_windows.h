@@ -1,42 +1,30 @@
 #pragma once
-// The program's windows, made in process with recorded actions.
+// The program's windows, made in process as the program makes them, with recorded actions.
 #include <memory>
 
-#include "app/about_window.h"
-#include "app/changes_window.h"
-#include "app/main_window.h"
+#include "app/program_windows.h"
 #include "recording_actions.h"
-#include "app/progress_window.h"
-#include "ui/application.h"
 
 namespace zephrin::test {
 
-struct ProgramWindows {
-    ~ProgramWindows() { ui::Application::Instance().onShortCut = nullptr; }
-
+struct WindowsUnderTest {
     Recorder recorder;
     Actions actions;
-    std::unique_ptr<MainWindow> main;
-    std::unique_ptr<AboutWindow> about;
-    std::unique_ptr<ProgressWindow> progress;
-    std::unique_ptr<ChangesWindow> changes;
+    std::unique_ptr<zephrin::ProgramWindows> windows;
+    MainWindow* main = nullptr;
+    AboutWindow* about = nullptr;
+    ProgressWindow* progress = nullptr;
+    ChangesWindow* changes = nullptr;
 
-    // Creates the windows in start-up order, the main window's creation sequence included.
+    // Makes the windows anew, the main window's creation sequence included.
     void Open() {
-        changes.reset();
-        progress.reset();
-        about.reset();
+        windows.reset();
         actions = recorder.Make();
-        main = std::make_unique<MainWindow>(actions);
-        main->Create();
-        main->FormCreate();
-        about = std::make_unique<AboutWindow>(*main, actions);
-        about->Create();
-        progress = std::make_unique<ProgressWindow>(*main);
-        progress->Create();
-        changes = std::make_unique<ChangesWindow>(*main, actions);
-        main->SetSiblings(about.get(), progress.get(), changes.get());
-        ui::Application::Instance().onShortCut = [this](const MSG& m) { main->KeyShortCut(static_cast<UINT>(m.wParam)); };
+        windows = std::make_unique<zephrin::ProgramWindows>(actions);
+        main = windows->main.get();
+        about = windows->about.get();
+        progress = windows->progress.get();
+        changes = windows->changes.get();
     }
 };
 

@@ -17,6 +17,8 @@ struct Recorder {
     };
     std::vector<Box> boxes;
     std::wstring saveAs;  // what the Save dialog answers; empty: cancelled
+    std::vector<POINT> menus;  // where menus were shown, their top-right corners
+    int updateResult = -1;     // what the update server says
 
     Actions Make() {
         Actions a;
@@ -36,6 +38,8 @@ struct Recorder {
             return a;
         };
         a.restartWindows = [this] { log.push_back(L"restart"); };
+        a.showMenu = [this](ui::PopupMenu&, POINT at) { menus.push_back(at); };
+        a.checkForUpdate = [this] { return updateResult; };
         a.askFileToSave = [this](HWND, const std::wstring& name, const std::wstring& kind, const std::wstring& ext) {
             log.push_back(L"save:" + name + L"|" + kind + L"|" + ext);
             return saveAs;

@@ -207,11 +207,11 @@ TEST_F(UserHiveLinkTest, NothingIsWrittenOrDeletedThroughALink) {
 
 TEST_F(UserHiveLinkTest, TheEngineCountsTheLinkedValuesAsNotWrittenAndLosesNothing) {
     ResetProgramKey();
-    const OptimizeOutcome optimized = Optimize(kDialUpRow, 1, kSid);
+    const OptimizeOutcome optimized = Optimize(connection::dialup, 1, kSid);
     EXPECT_TRUE(optimized.backupHeld);
     EXPECT_EQ(optimized.refused, (std::vector<std::wstring>{L"MaxConnectionsPerServer", L"MaxConnectionsPer1_0Server"}));
     EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kTarget, L"MaxConnectionsPerServer"), std::optional<DWORD>(77));
-    const RestoreOutcome restored = Restore(kDialUpRow, kSid);
+    const RestoreOutcome restored = Restore(connection::dialup, kSid);
     EXPECT_TRUE(restored.AllBack());
     EXPECT_FALSE(restored.backupHeld);
     EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kTarget, L"MaxConnectionsPerServer"), std::optional<DWORD>(77));

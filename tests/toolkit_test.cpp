@@ -12,14 +12,7 @@ using namespace zephrin::test;
 
 namespace {
 
-FontSpec Own(int pt, unsigned style = 0, Color color = kBlack) {
-    FontSpec f;
-    f.name = L"Tahoma";
-    f.sizePt = pt;
-    f.style = style;
-    f.color = color;
-    return f;
-}
+FontSpec Own(int pt, unsigned style = 0, Color color = kBlack) { return Tahoma(pt, style, color); }
 
 class FontForm : public Form {
 public:

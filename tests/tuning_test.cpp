@@ -2,6 +2,7 @@
 
 #include "app/about_window.h"
 #include "app/main_window.h"
+#include "caption_text.h"
 #include "harness.h"
 #include "system_values.h"
 #include "program_windows.h"
@@ -14,6 +15,7 @@
 #include "app/tuning_flows.h"
 #include "features/tuning_plan.h"
 #include "app/captions.h"
+#include "ui/captions.h"
 
 #include <algorithm>
 
@@ -23,35 +25,13 @@ using namespace std::chrono_literals;
 
 // ---- The plan as data ------------------------------------------------------
 
-TEST(TuningPlan, RowsAndSpeedLevels) {
-    for (int row = -1; row <= 8; ++row) {
-        for (int speed : {0, 1}) {
-            const auto values = TunedValuesFor(row, speed);
-            const bool stack = row != 2 && row != 7;
-            ASSERT_EQ(values.size(), stack ? 14u : 4u) << row;
-            EXPECT_EQ(values[0].data, speed ? 8 : 4);
-            EXPECT_EQ(values[1].data, speed ? 8 : 4);
-            EXPECT_STREQ(values[2].name, L"KeepAliveTime");
-            EXPECT_EQ(values[2].data, 7200000);
-            EXPECT_EQ(values[3].data, 1000);
-        }
-    }
-    const auto all = TunedValuesFor(0, 1);
-    const wchar_t* names[] = {L"MaxConnectionsPerServer", L"MaxConnectionsPer1_0Server", L"KeepAliveTime",
-                              L"KeepAliveInterval", L"DefaultTTL", L"EnablePMTUBHDetect", L"EnablePMTUDiscovery",
-                              L"SackOpts", L"Tcp1323Opts", L"GlobalMaxTcpWindowSize", L"TcpWindowSize",
-                              L"TcpMaxDupAcks", L"NonBestEffortLimit", L"MaxOutstandingSends"};
-    const int32_t data[] = {8, 8, 7200000, 1000, 64, 0, 1, 1, 3, 256960, 256960, 2, 50, 65535};
-    for (size_t i = 0; i < 14; ++i) {
-        EXPECT_STREQ(all[i].name, names[i]);
-        EXPECT_EQ(all[i].data, data[i]) << i;
-        const RegistryPlace want = i < 2 ? kInternetSettingsKey : i < 12 ? kTcpipParametersKey : kPschedPolicyKey;
-        EXPECT_EQ(all[i].place.root, want.root);
-        EXPECT_STREQ(all[i].place.path, want.path);
-    }
-    EXPECT_EQ(kInternetSettingsKey.root, HKEY_CURRENT_USER);
-    EXPECT_STREQ(kTcpipParametersKey.path, L"\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters");
-    EXPECT_STREQ(kPschedPolicyKey.path, L"\\Software\\Policies\\Microsoft\\Windows\\Psched");
+// Which types leave the stack alone is declared with the types; what the declaration cannot say is that a row the
+// list does not have, none chosen included, gets everything.
+TEST(TuningPlan, RowsTheListDoesNotHaveGetEveryValue) {
+    for (int row : {-1, kConnectionTypeCount, 100}) EXPECT_EQ(TunedValuesFor(row, kBoost).size(), 14u) << row;
+    EXPECT_EQ(TunedValuesFor(connection::isdn, kMaximumBoost).size(), 4u);
+    EXPECT_EQ(ConnectionTypeOfId("DialUp"), &kConnectionTypes[connection::dialup]) << "ids in any ASCII case";
+    EXPECT_EQ(ConnectionTypeOfId("dial-up"), nullptr);
 }
 
 // ---- Paced steps against a fake pump and clock -----------------------------
@@ -184,7 +164,7 @@ TEST(Restart, ShutdownPrivilegeIsSwitchedOnAndOffAgain) {
 
 namespace {
 
-class TuningTest : public ::testing::Test, protected ProgramWindows {
+class TuningTest : public ::testing::Test, protected WindowsUnderTest {
 protected:
     void SetUp() override {
         redirect_.emplace();
@@ -195,7 +175,7 @@ protected:
     // Made first and gone last: every registry access of the case lands in scratch keys.
     std::optional<RegistryRedirect> redirect_;
     void Open(int row, int speed) {
-        ProgramWindows::Open();
+        WindowsUnderTest::Open();
         main->Show();
         main->modemCombo()->SetSelected(row);
         main->speedTrackBar()->SetPosition(speed);
@@ -249,7 +229,7 @@ TEST_F(TuningTest, YesRestarts) {
 }
 
 TEST_F(TuningTest, DialUpAndIsdnLeaveTheStackAlone) {
-    for (int row : {2, 7}) {
+    for (int row : {connection::dialup, connection::isdn}) {
         ClearSystemValues();
         ResetProgramKey();
         WriteDword(HKEY_LOCAL_MACHINE, kTcpipParametersKey.path, L"DefaultTTL", 99);
@@ -381,7 +361,7 @@ std::vector<std::wstring> StepTexts(std::initializer_list<std::pair<int, const w
     std::vector<std::wstring> out;
     for (auto [count, key] : steps)
         for (int i = 0; i < count; ++i)
-            for (const wchar_t* dots : {L".", L"..", L"..."}) out.push_back(Caption(L"ZPSettingsForm", key) + dots);
+            for (const wchar_t* dots : {L".", L"..", L"..."}) out.push_back(CaptionOf(L"ZPSettingsForm", key) + dots);
     return out;
 }
 

@@ -187,3 +187,60 @@ TEST_F(UpdateModeTest, ScheduleStartsASecondCopyInTheCheckMode) {
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(running.WaitExit(20s), std::optional<DWORD>(0));
 }
+
+// A failure the user is spared (here: a language with no caption table, so every text is missing) is still told
+// to a developer's debugger, one line each, and to nobody else.
+TEST_F(UpdateModeTest, WhatIsSwallowedIsToldToADebugger) {
+    LoopbackServer server(LoopbackServer::Reply(Reply("ORVANE|1")), kUpdatePort);
+    WriteSz(kProgramRoot, kProgramKeyPath, L"Language", L"french");
+    std::wstring command = L"\"" + program() + L"\" /checkupdate";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, DEBUG_ONLY_THIS_PROCESS, nullptr,
+                               nullptr, &startup, &process));
+    std::vector<std::string> lines;
+    bool answered = false, ended = false;
+    const auto until = std::chrono::steady_clock::now() + 60s;
+    while (!ended && std::chrono::steady_clock::now() < until) {
+        DEBUG_EVENT event{};
+        if (!WaitForDebugEvent(&event, 100)) {
+            // The question, with its texts missing, still comes; No ends the run.
+            if (!answered)
+                if (HWND box = FindTopWindow(L"#32770", process.dwProcessId); box && IsWindowVisible(box)) {
+                    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+                    answered = true;
+                }
+            continue;
+        }
+        DWORD status = DBG_CONTINUE;
+        if (event.dwDebugEventCode == OUTPUT_DEBUG_STRING_EVENT) {
+            const auto& text = event.u.DebugString;
+            std::string line(text.nDebugStringLength, '\0');
+            SIZE_T read = 0;
+            if (!text.fUnicode && ReadProcessMemory(process.hProcess, text.lpDebugStringData, line.data(), line.size(), &read))
+                lines.push_back(line.substr(0, line.find('\0')));
+        } else if (event.dwDebugEventCode == EXCEPTION_DEBUG_EVENT &&
+                   event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT) {
+            status = DBG_EXCEPTION_NOT_HANDLED;
+        } else if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) {
+            ended = true;
+        } else if (event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT && event.u.LoadDll.hFile) {
+            CloseHandle(event.u.LoadDll.hFile);
+        } else if (event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT && event.u.CreateProcessInfo.hFile) {
+            CloseHandle(event.u.CreateProcessInfo.hFile);
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+    }
+    DebugActiveProcessStop(process.dwProcessId);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    EXPECT_TRUE(answered) << "the question came";
+    EXPECT_TRUE(ended);
+    std::string heard;
+    for (const auto& line : lines) heard += line;
+    EXPECT_NE(heard.find("Zephrin: no caption row ZPUpdateForm, MessageBoxUpdate1 (swallowed)"), std::string::npos)
+        << heard;
+    EXPECT_NE(heard.find("Zephrin: no caption row ZPMainForm, ZPMainForm (swallowed)"), std::string::npos);
+    EXPECT_FALSE(UpdaterStarted()) << "No starts nothing";
+}

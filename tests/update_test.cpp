@@ -69,17 +69,14 @@ TEST_F(ScheduleTest, StartsTheCheckAfter45Days) {
     EXPECT_TRUE(recorder.log.empty());
 }
 
-namespace {
-int Always1() { return 1; }
-int Always0() { return 0; }
-}  // namespace
-
 TEST_F(ScheduleTest, ModeAsksOnlyForAnAvailableUpdate) {
     recorder.answers = {IDNO};
     Actions a = recorder.Make();
-    RunUpdateCheckMode(a, &Always0);
+    recorder.updateResult = 0;
+    RunUpdateCheckMode(a);
     EXPECT_TRUE(recorder.log.empty());
-    RunUpdateCheckMode(a, &Always1);
+    recorder.updateResult = 1;
+    RunUpdateCheckMode(a);
     ASSERT_EQ(recorder.boxes.size(), 1u);
     EXPECT_EQ(recorder.boxes[0].owner, nullptr);
     EXPECT_EQ(recorder.boxes[0].style, static_cast<UINT>(MB_YESNO | MB_ICONINFORMATION));
@@ -88,6 +85,6 @@ TEST_F(ScheduleTest, ModeAsksOnlyForAnAvailableUpdate) {
                                       L"Do you want to download and install a new version of this software?");
     EXPECT_EQ(recorder.log, (std::vector<std::wstring>{L"box"})) << "No starts nothing";
     recorder.answers = {IDYES};
-    RunUpdateCheckMode(a, &Always1);
+    RunUpdateCheckMode(a);
     EXPECT_EQ(recorder.log.back(), L"run:" + ProgramFolder() + L"ZephrinUpdate.exe|");
 }

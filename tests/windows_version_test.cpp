@@ -25,13 +25,6 @@ TEST(WindowsVersion, ClassificationTable) {
             << r.major << "." << r.minor << " type " << r.product;
 }
 
-TEST(WindowsVersion, CodeToListRow) {
-    const int rows[] = {7, 3, 6, 2, 5, 1, 0, 4};
-    for (int code = 0; code < 8; ++code) EXPECT_EQ(WindowsComboRow(code), rows[code]) << code;
-    EXPECT_EQ(WindowsComboRow(-1), 0);
-    EXPECT_EQ(WindowsComboRow(8), 0);
-}
-
 // The real program under Wine posing as each version; the main window's list shows the row.
 TEST(WindowsVersion, DetectedUnderEmulatedVersions) {
     ResetProgramKey();

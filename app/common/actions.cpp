@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/restart.h"
+#include "ui/toolkit.h"
 #include "platform/desktop_open.h"
 #include "platform/help_viewer.h"
 #include "platform/programs.h"
@@ -24,6 +25,7 @@ Actions Actions::Real(HWND launchOwner) {
         return MessageBoxW(owner, text.c_str(), title.c_str(), style);
     };
     a.restartWindows = [] { RestartWindows(); };
+    a.showMenu = [](ui::PopupMenu& menu, POINT at) { menu.Popup(at.x, at.y); };
     a.askFileToSave = [](HWND owner, const std::wstring& name, const std::wstring& kind, const std::wstring& ext) {
         return AskFileToSave(owner, name, kind, ext);
     };

@@ -2,6 +2,7 @@
 
 #include "platform/program_key.h"
 #include "platform/text.h"
+#include "platform/trace.h"
 #include "ui/application.h"
 #include "ui/captions.h"
 #include "ui/system_font.h"
@@ -14,9 +15,13 @@ std::vector<std::wstring> ProgramCaptionLines() {
     return ui::LoadCaptionTable(module ? module : GetModuleHandleW(nullptr), language);
 }
 
-std::wstring Caption(const std::wstring& window, const std::wstring& key) {
-    return ui::GetCaptionFromLines(ProgramCaptionLines(), window, key);
+std::wstring CaptionFromLines(const std::vector<std::wstring>& lines, const CaptionKey& key) {
+    if (auto text = ui::FindCaptionInLines(lines, key.window, key.key)) return *text;
+    TraceSwallowed((std::wstring(L"no caption row ") + key.window + L", " + key.key).c_str());
+    return {};
 }
+
+std::wstring Caption(const CaptionKey& key) { return CaptionFromLines(ProgramCaptionLines(), key); }
 
 void PrepareWindow(ui::Form& form) { ui::PrepareWindow(form, ProgramCaptionLines()); }
 

@@ -25,8 +25,9 @@ constexpr int kButtonTop = 387;
 constexpr int kButtonHeight = 25;
 // Setting, Where, Now, After Optimize, Before Zephrin, On this Windows.
 constexpr int kColumnWidths[] = {182, 105, 88, 90, 95, 260};
-const wchar_t* const kColumnKeys[] = {L"ColumnSetting", L"ColumnWhere",  L"ColumnNow",
-                                      L"ColumnAfter",   L"ColumnBefore", L"ColumnWindows"};
+namespace c = names::ZPChangesForm;
+const CaptionKey kColumnKeys[] = {c::ColumnSetting, c::ColumnWhere,  c::ColumnNow,
+                                  c::ColumnAfter,   c::ColumnBefore, c::ColumnWindows};
 
 const wchar_t kSettingsTopic[] = L"/html/settings.htm";
 
@@ -42,26 +43,26 @@ std::wstring FillIn(std::wstring text, const std::vector<std::wstring>& parts) {
 }  // namespace
 
 std::vector<std::wstring> ChangesRowTexts(const ChangesRow& row, bool backupHeld,
-                                          const std::function<std::wstring(const wchar_t*)>& text) {
+                                          const std::function<std::wstring(const CaptionKey&)>& text) {
     auto cell = [&text](const DataCell& c) -> std::wstring {
         switch (c.state) {
         case DataCell::Set: return DescribeData(c.value);
-        case DataCell::NotSet: return text(L"NotSet");
-        case DataCell::CannotBeRead: return text(L"CannotBeRead");
-        case DataCell::NotChanged: return text(L"NotChanged");
+        case DataCell::NotSet: return text(c::NotSet);
+        case DataCell::CannotBeRead: return text(c::CannotBeRead);
+        case DataCell::NotChanged: return text(c::NotChanged);
         }
         return {};
     };
-    const wchar_t* where = row.area == ValueArea::InternetSettings  ? L"WhereInternetSettings"
-                           : row.area == ValueArea::PacketScheduler ? L"WherePacketScheduler"
-                                                                    : L"WhereTcpIp";
-    const wchar_t* verdict = row.verdict == Verdict::Used          ? L"VerdictUsed"
-                             : row.verdict == Verdict::WinInetOnly ? L"VerdictWinInet"
-                             : row.verdict == Verdict::Ignored     ? L"VerdictIgnored"
-                                                                   : L"VerdictNotKnown";
+    const CaptionKey where = row.area == ValueArea::InternetSettings  ? c::WhereInternetSettings
+                             : row.area == ValueArea::PacketScheduler ? c::WherePacketScheduler
+                                                                      : c::WhereTcpIp;
+    const CaptionKey verdict = row.verdict == Verdict::Used          ? c::VerdictUsed
+                               : row.verdict == Verdict::WinInetOnly ? c::VerdictWinInet
+                               : row.verdict == Verdict::Ignored     ? c::VerdictIgnored
+                                                                     : c::VerdictNotKnown;
     std::wstring onThisWindows = text(verdict);
-    if (row.managedBy == PolicyOwner::GroupPolicy) onThisWindows += text(L"ManagedGroupPolicy");
-    if (row.managedBy == PolicyOwner::Mdm) onThisWindows += text(L"ManagedMdm");
+    if (row.managedBy == PolicyOwner::GroupPolicy) onThisWindows += text(c::ManagedGroupPolicy);
+    if (row.managedBy == PolicyOwner::Mdm) onThisWindows += text(c::ManagedMdm);
     return {row.name,          text(where), cell(row.now), cell(row.afterOptimize),
             backupHeld ? cell(row.beforeZephrin) : std::wstring(), onThisWindows};
 }
@@ -91,23 +92,23 @@ ChangesWindow::ChangesWindow(MainWindow& main, Actions& actions)
       }()),
       main_(main),
       actions_(actions) {
-    systemLabel_ = Add<Label>(nullptr, L"SystemLabel");
+    systemLabel_ = Add<Label>(nullptr, c::SystemLabel.key);
     systemLabel_->bounds = {kMargin, 14, 0, 0};
-    Label* valuesLabel = Add<Label>(nullptr, L"ValuesLabel");
+    Label* valuesLabel = Add<Label>(nullptr, c::ValuesLabel.key);
     valuesLabel->bounds = {kMargin, 38, 0, 0};
-    valuesList_ = Add<ListView>(nullptr, L"ValuesList");
+    valuesList_ = Add<ListView>(nullptr, c::ValuesList.key);
     valuesList_->bounds = {kMargin, kListTop, kClientWidth - 2 * kMargin, kListHeight};
     valuesList_->labelledBy = valuesLabel;
     valuesList_->tabOrder = 0;
-    Add<Bevel>(nullptr, L"ChangesBevel", BevelShape::TopLine)->bounds = {0, kButtonTop - 15, kClientWidth, 5};
+    Add<Bevel>(nullptr, c::ChangesBevel.key, BevelShape::TopLine)->bounds = {0, kButtonTop - 15, kClientWidth, 5};
 
-    saveButton_ = Add<Button>(nullptr, L"SaveButton");
+    saveButton_ = Add<Button>(nullptr, c::SaveButton.key);
     saveButton_->tabOrder = 1;
     saveButton_->onClick = [this] { SaveButtonClick(); };
-    helpButton_ = Add<Button>(nullptr, L"HelpButton");
+    helpButton_ = Add<Button>(nullptr, c::HelpButton.key);
     helpButton_->tabOrder = 2;
     helpButton_->onClick = [this] { HelpButtonClick(); };
-    closeButton_ = Add<Button>(nullptr, L"CloseButton");
+    closeButton_ = Add<Button>(nullptr, c::CloseButton.key);
     closeButton_->bounds = {kClientWidth - kMargin - 79, kButtonTop, 79, kButtonHeight};
     closeButton_->isDefault = true;
     closeButton_->tabOrder = 3;
@@ -121,9 +122,7 @@ ChangesWindow::ChangesWindow(MainWindow& main, Actions& actions)
     PrepareFonts(*this);
 }
 
-std::wstring ChangesWindow::Text(const wchar_t* key) const {
-    return GetCaptionFromLines(captions_, kChangesFormName, key);
-}
+std::wstring ChangesWindow::Text(const CaptionKey& key) const { return CaptionFromLines(captions_, key); }
 
 void ChangesWindow::FormShow() {
     captions_ = ProgramCaptionLines();
@@ -132,11 +131,11 @@ void ChangesWindow::FormShow() {
     const int speed = main_.speedTrackBar()->Position();
     table_ = ReadChangesTable(row, speed, OtherDesktopUserSid(), GetRealWindowsVersion());
 
-    systemLabel_->SetCaption(SystemLineText(Text(L"SystemLabel"), table_.system));
+    systemLabel_->SetCaption(SystemLineText(Text(c::SystemLabel), table_.system));
     std::vector<ListView::Column> columns;
     for (size_t i = 0; i < std::size(kColumnKeys); ++i) columns.push_back({Text(kColumnKeys[i]), kColumnWidths[i]});
     std::vector<std::vector<std::wstring>> rows;
-    auto text = [this](const wchar_t* key) { return Text(key); };
+    auto text = [this](const CaptionKey& key) { return Text(key); };
     for (const ChangesRow& r : table_.rows) rows.push_back(ChangesRowTexts(r, table_.backupHeld, text));
     valuesList_->SetContents(std::move(columns), std::move(rows));
     // A longer translation widens the buttons rather than clipping them.
@@ -148,7 +147,7 @@ void ChangesWindow::SaveButtonClick() {
     SYSTEMTIME now;
     GetLocalTime(&now);
     const std::wstring path =
-        actions_.askFileToSave(Handle(), SuggestedFileName(Text(L"SaveFileName"), now), Text(L"SaveFileKind"), L"reg");
+        actions_.askFileToSave(Handle(), SuggestedFileName(Text(c::SaveFileName), now), Text(c::SaveFileKind), L"reg");
     if (path.empty()) return;
     // Saved as the values are at this moment, not as they were when the window opened.
     const ChangesTable current = ReadChangesTable(table_.connectionRow, table_.speedLevel, OtherDesktopUserSid(),
@@ -156,8 +155,8 @@ void ChangesWindow::SaveButtonClick() {
     const std::wstring text = L"\xFEFF" + SettingsRegFile(current);
     const std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));
     if (WriteWholeFile(path, bytes)) return;
-    actions_.messageBox(Handle(), JoinParagraphs({Text(L"MessageBoxSaveFailed1"), Text(L"MessageBoxSaveFailed2")}),
-                        Caption(kMainFormName, kMainFormName), MB_OK | MB_ICONWARNING);
+    actions_.messageBox(Handle(), JoinParagraphs({Text(c::MessageBoxSaveFailed1), Text(c::MessageBoxSaveFailed2)}),
+                        Caption(names::ZPMainForm::ZPMainForm), MB_OK | MB_ICONWARNING);
 }
 
 void ChangesWindow::HelpButtonClick() { actions_.showHelp(kHelpFile, kSettingsTopic); }

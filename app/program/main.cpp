@@ -5,6 +5,7 @@
 #include "platform/system_library.h"
 
 #include "app/startup.h"
+#include "platform/trace.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     zephrin::RestrictLibrarySearch();
@@ -14,6 +15,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     try {
         return zephrin::RunProgram(GetCommandLineW());
     } catch (...) {
+        zephrin::TraceSwallowed(L"the program's start failed");
         // Start-up that fails ends the program quietly, as a closed window would.
         return 0;
     }

@@ -7,6 +7,8 @@
 #include "app/tuning_flows.h"
 #include "app/update_flows.h"
 #include "app/window_names.h"
+#include "app/windows_list.h"
+#include "features/tuning_plan.h"
 #include "ui/system_font.h"
 #include "platform/identity.h"
 #include "platform/program_key.h"
@@ -19,22 +21,19 @@ namespace zephrin {
 
 using namespace ui;
 
-namespace {
-
-FontSpec TahomaFont(int sizePt, unsigned style, Color color) {
-    FontSpec f;
-    f.name = L"Tahoma";
-    f.sizePt = sizePt;
-    f.style = style;
-    f.color = color;
-    return f;
-}
-
-}  // namespace
+namespace n = names::ZPMainForm;
 
 MainWindow::MainWindow(Actions& actions)
-    : Form(FormArgs{kMainFormName, kMainFormClass, 764, 500, BorderKind::MainWindow,
-                    Placement::ScreenCenter, kButtonFace, false, nullptr}),
+    : Form([] {
+          FormArgs args;
+          args.name = kMainFormName;
+          args.className = kMainFormClass;
+          args.clientWidth = 764;
+          args.clientHeight = 500;
+          args.border = BorderKind::MainWindow;
+          args.placement = Placement::ScreenCenter;
+          return args;
+      }()),
       actions_(actions) {
     quitOnClose = true;
     decodeAhead = true;
@@ -46,15 +45,15 @@ MainWindow::MainWindow(Actions& actions)
 }
 
 void MainWindow::Build() {
-    Add<Picture>(nullptr, L"BackgroundImage", L"BACKGROUND")->bounds = {0, 0, 764, 500};
-    Picture* logo = Add<Picture>(nullptr, L"TopLogoImage", L"LOGO");
+    Add<Picture>(nullptr, n::BackgroundImage.key, L"BACKGROUND")->bounds = {0, 0, 764, 500};
+    Picture* logo = Add<Picture>(nullptr, n::TopLogoImage.key, L"LOGO");
     logo->bounds = {8, 16, 400, 50};
     logo->exposed = Component::Exposed::Graphic;
-    navButton1_ = Add<Picture>(nullptr, L"NavButton1", L"NAVBUTTON1");
+    navButton1_ = Add<Picture>(nullptr, n::NavButton1.key, L"NAVBUTTON1");
     navButton1_->bounds = {672, 16, 78, 27};
 
-    auto label = [this](Container* on, const wchar_t* name, DesignRect r) {
-        Label* l = Add<Label>(on, name);
+    auto label = [this](Container* on, const CaptionKey& name, DesignRect r) {
+        Label* l = Add<Label>(on, name.key);
         l->bounds = r;
         return l;
     };
@@ -63,25 +62,28 @@ void MainWindow::Build() {
         l->font = f;
         return l;
     };
-    ownFont(label(nullptr, L"NavLabel2", {16, 98, 0, 0}), TahomaFont(10, kBold, kGray));
-    for (auto [name, top] : {std::pair{L"LinkLabel4", 135}, {L"LinkLabel5", 165},
-                             {L"LinkLabel6", 195}, {L"LinkLabel7", 251}, {L"LinkLabel8", 281}}) {
-        Label* l = ownFont(label(nullptr, name, {16, top, 0, 0}), TahomaFont(8, 0, kBlack));
-        l->cursor = CursorId::HandPoint;
-        UnderlineOnHover(l, l);
+    ownFont(label(nullptr, n::NavLabel2, {16, 98, 0, 0}), Tahoma(10, kBold, kGray));
+    Label* links[5] = {};
+    const CaptionKey linkNames[] = {n::LinkLabel4, n::LinkLabel5, n::LinkLabel6, n::LinkLabel7, n::LinkLabel8};
+    const int linkTops[] = {135, 165, 195, 251, 281};
+    for (int i = 0; i < 5; ++i) {
+        links[i] = ownFont(label(nullptr, linkNames[i], {16, linkTops[i], 0, 0}), Tahoma(8, 0, kBlack));
+        links[i]->cursor = CursorId::HandPoint;
+        UnderlineOnHover(links[i], links[i]);
     }
+    Picture* navPictures[4] = {navButton1_, nullptr, nullptr, nullptr};
+    const CaptionKey navNames[] = {n::NavButton2, n::NavButton3, n::NavButton4};
     const wchar_t* navFaces[] = {L"NAVBUTTON2", L"NAVBUTTON3", L"NAVBUTTON4"};
     const DesignRect navRects[] = {{471, 58, 85, 27}, {556, 58, 108, 27}, {664, 58, 99, 27}};
-    Picture* navPictures[4] = {navButton1_, nullptr, nullptr, nullptr};
     for (int i = 0; i < 3; ++i) {
-        navPictures[i + 1] = Add<Picture>(nullptr, L"NavButton" + std::to_wstring(i + 2), navFaces[i]);
+        navPictures[i + 1] = Add<Picture>(nullptr, navNames[i].key, navFaces[i]);
         navPictures[i + 1]->bounds = navRects[i];
     }
     Label* navStatics[4] = {};
-    navStatics[1] = ownFont(label(nullptr, L"NavStatic2", {502, 64, 0, 0}), TahomaFont(8, kBold, kWhite));
-    navStatics[2] = ownFont(label(nullptr, L"NavStatic3", {587, 64, 0, 0}), TahomaFont(8, kBold, kWhite));
-    navStatics[3] = ownFont(label(nullptr, L"NavStatic4", {695, 64, 0, 0}), TahomaFont(8, kBold, kWhite));
-    navStatics[0] = ownFont(label(nullptr, L"NavStatic1", {701, 22, 0, 0}), TahomaFont(8, 0, kWhite));
+    navStatics[1] = ownFont(label(nullptr, n::NavStatic2, {502, 64, 0, 0}), Tahoma(8, kBold, kWhite));
+    navStatics[2] = ownFont(label(nullptr, n::NavStatic3, {587, 64, 0, 0}), Tahoma(8, kBold, kWhite));
+    navStatics[3] = ownFont(label(nullptr, n::NavStatic4, {695, 64, 0, 0}), Tahoma(8, kBold, kWhite));
+    navStatics[0] = ownFont(label(nullptr, n::NavStatic1, {701, 22, 0, 0}), Tahoma(8, 0, kWhite));
     for (int i = 0; i < 4; ++i) {
         for (Component* c : {static_cast<Component*>(navPictures[i]), static_cast<Component*>(navStatics[i])}) {
             c->cursor = CursorId::HandPoint;
@@ -90,121 +92,101 @@ void MainWindow::Build() {
     }
     // After the controls, the keyboard reaches Help, Home, Support and About, then the links.
     for (int i = 0; i < 4; ++i) AddKeyboardItem(navStatics[i], {navPictures[i], navStatics[i]}, false);
-    for (const wchar_t* name : {L"LinkLabel4", L"LinkLabel5", L"LinkLabel6", L"LinkLabel7", L"LinkLabel8"}) {
-        Label* link = FindAs<Label>(name);
-        AddKeyboardItem(link, {link}, true);
-    }
+    for (Label* link : links) AddKeyboardItem(link, {link}, true);
 
-    mainPanel_ = Add<Panel>(nullptr, L"MainPanel");
+    mainPanel_ = Add<Panel>(nullptr, n::MainPanel.key);
     mainPanel_->bounds = {182, 91, 582, 388};
     mainPanel_->color = kWindowColor;
     mainPanel_->tabOrder = 0;
 
-    Panel* benefits = Add<Panel>(mainPanel_, L"BenefitsPanel");
+    Panel* benefits = Add<Panel>(mainPanel_, n::BenefitsPanel.key);
     benefits->bounds = {0, 0, 582, 65};
     benefits->color = kButtonFace;
     benefits->tabOrder = 6;
-    ownFont(label(benefits, L"BenefitsLabel", {16, 6, 0, 0}), TahomaFont(8, kBold, kWindowText));
-    Label* description = ownFont(label(benefits, L"BenefitsDescription", {16, 25, 550, 36}),
-                                 TahomaFont(8, 0, kGray));
+    ownFont(label(benefits, n::BenefitsLabel, {16, 6, 0, 0}), Tahoma(8, kBold, kWindowText));
+    Label* description = ownFont(label(benefits, n::BenefitsDescription, {16, 25, 550, 36}), Tahoma(8, 0, kGray));
     description->autoSize = false;
     description->wordWrap = true;
     description->centerVertically = true;
 
-    Label* osLabel = label(mainPanel_, L"OSVersionLabel", {16, 76, 0, 0});
-    auto* images1 = Add<ImageList>(nullptr, L"ImageList1", std::vector<std::wstring>{L"DESKTOP16", L"SERVER16"});
-    windowsCombo_ = Add<ImageCombo>(mainPanel_, L"WindowsCombo", images1,
-                                    std::vector<ImageCombo::Row>{
-                                        {L"  Microsoft \u00AE Windows 8", 0},
-                                        {L"  Microsoft \u00AE Windows 7", 0},
-                                        {L"  Microsoft \u00AE Windows Vista", 0},
-                                        {L"  Microsoft \u00AE Windows XP", 0},
-                                        {L"  Microsoft \u00AE Windows Server 2012", 1},
-                                        {L"  Microsoft \u00AE Windows Server 2008", 1},
-                                        {L"  Microsoft \u00AE Windows Server 2003", 1},
-                                        {L"  Microsoft \u00AE Windows Server 2000", 1}});
+    Label* osLabel = label(mainPanel_, n::OSVersionLabel, {16, 76, 0, 0});
+    auto* images1 = Add<ImageList>(nullptr, n::ImageList1.key, std::vector<std::wstring>{L"DESKTOP16", L"SERVER16"});
+    std::vector<ImageCombo::Row> windowsRows;
+    for (const WindowsListRow& row : kWindowsListRows) windowsRows.push_back({row.text, row.picture});
+    windowsCombo_ = Add<ImageCombo>(mainPanel_, n::WindowsCombo.key, images1, windowsRows);
     windowsCombo_->bounds = {16, 95, 309, 22};
     windowsCombo_->tabOrder = 2;
     windowsCombo_->labelledBy = osLabel;
 
-    Label* modemLabel = label(mainPanel_, L"ModemTypeLabel", {16, 134, 0, 0});
-    auto* images2 = Add<ImageList>(nullptr, L"ImageList2", std::vector<std::wstring>{L"CONNECTION16"});
+    Label* modemLabel = label(mainPanel_, n::ModemTypeLabel, {16, 134, 0, 0});
+    auto* images2 = Add<ImageList>(nullptr, n::ImageList2.key, std::vector<std::wstring>{L"CONNECTION16"});
     std::vector<ImageCombo::Row> modemRows;
-    for (const wchar_t* text :
-         {L"  Cable | DSL | Wi-Fi", L"  Verizon FiOS | Wi-Fi", L"  Dial-up 56k", L"  Satellite",
-          L"  Android | iPhone | Windows Phone | BlackBerry", L"  LTE | 4G | 3G | 2G | Edge Modem",
-          L"  Local Area Network", L"  ISDN", L"  T1 | T3 | OC3 | OC12+"})
-        modemRows.push_back({text, 0});
-    modemCombo_ = Add<ImageCombo>(mainPanel_, L"ModemCombo", images2, modemRows);
+    for (const ConnectionType& type : kConnectionTypes) modemRows.push_back({type.text, 0});
+    modemCombo_ = Add<ImageCombo>(mainPanel_, n::ModemCombo.key, images2, modemRows);
     modemCombo_->bounds = {16, 153, 309, 22};
     modemCombo_->tabOrder = 3;
     modemCombo_->labelledBy = modemLabel;
 
-    Label* speedLabel = label(mainPanel_, L"SpeedLabel", {16, 192, 0, 0});
-    speedTrackBar_ = Add<TrackBar>(mainPanel_, L"SpeedTrackBar");
+    Label* speedLabel = label(mainPanel_, n::SpeedLabel, {16, 192, 0, 0});
+    speedTrackBar_ = Add<TrackBar>(mainPanel_, n::SpeedTrackBar.key);
     speedTrackBar_->bounds = {16, 211, 309, 55};
     speedTrackBar_->tabOrder = 4;
     speedTrackBar_->labelledBy = speedLabel;
-    label(mainPanel_, L"FastLabel", {33, 270, 0, 0});
-    Label* faster = label(mainPanel_, L"FasterLabel", {304, 270, 3, 0});  // right edge at x 307
+    label(mainPanel_, n::FastLabel, {33, 270, 0, 0});
+    Label* faster = label(mainPanel_, n::FasterLabel, {304, 270, 3, 0});  // right edge at x 307
     faster->rightAligned = true;
-    Add<Bevel>(mainPanel_, L"LineSeparator1", BevelShape::RightLine)->bounds = {360, 102, 2, 183};
+    Add<Bevel>(mainPanel_, n::LineSeparator1.key, BevelShape::RightLine)->bounds = {360, 102, 2, 183};
 
-    goButton_ = Add<Button>(mainPanel_, L"GoButton");
+    goButton_ = Add<Button>(mainPanel_, n::GoButton.key);
     goButton_->bounds = {400, 95, 145, 52};
     goButton_->parentFont = false;
-    goButton_->font = TahomaFont(8, kBold, kWindowText);
+    goButton_->font = Tahoma(8, kBold, kWindowText);
     goButton_->isDefault = true;
     goButton_->tabOrder = 0;
     defaultButton = goButton_;
     goButton_->onClick = [this] { GoButtonClick(); };
 
-    restoreButton_ = Add<Button>(mainPanel_, L"RestoreButton");
+    restoreButton_ = Add<Button>(mainPanel_, n::RestoreButton.key);
     restoreButton_->bounds = {400, 171, 145, 25};
     restoreButton_->startsDisabled = true;
     restoreButton_->tabOrder = 1;
     restoreButton_->onClick = [this] { RestoreButtonClick(); };
 
-    Add<Bevel>(mainPanel_, L"LineSeparator2", BevelShape::TopLine)->bounds = {16, 315, 536, 5};
-    versionInstalledLabel_ = ownFont(label(mainPanel_, L"VersionInstalledLabel", {16, 336, 0, 0}),
-                                     TahomaFont(8, kBold, kWindowText));
-    updatesButton_ = Add<Button>(mainPanel_, L"UpdatesButton");
+    Add<Bevel>(mainPanel_, n::LineSeparator2.key, BevelShape::TopLine)->bounds = {16, 315, 536, 5};
+    versionInstalledLabel_ = ownFont(label(mainPanel_, n::VersionInstalledLabel, {16, 336, 0, 0}),
+                                     Tahoma(8, kBold, kWindowText));
+    updatesButton_ = Add<Button>(mainPanel_, n::UpdatesButton.key);
     updatesButton_->bounds = {400, 336, 154, 33};
     updatesButton_->shield = true;
     updatesButton_->tabOrder = 5;
     updatesButton_->onClick = [this] { UpdatesButtonClick(); };
-    softwareLastUpdateLabel_ = label(mainPanel_, L"SoftwareLastUpdateLabel", {16, 355, 0, 0});
+    softwareLastUpdateLabel_ = label(mainPanel_, n::SoftwareLastUpdateLabel, {16, 355, 0, 0});
 
-    MenuItem* helpItem = Add<MenuItem>(nullptr, L"HelpFilePopup");
-    MenuItem* separator = Add<MenuItem>(nullptr, L"N1", true);
+    MenuItem* helpItem = Add<MenuItem>(nullptr, n::HelpFilePopup.key);
+    MenuItem* separator = Add<MenuItem>(nullptr, n::N1.key, true);
     separator->SetCaption(L"-");
-    MenuItem* supportItem = Add<MenuItem>(nullptr, L"TechSupportPopup");
+    MenuItem* supportItem = Add<MenuItem>(nullptr, n::TechSupportPopup.key);
     helpItem->onClick = [this] { HelpFilePopupClick(); };
     supportItem->onClick = [this] { NavButton3Click(); };
-    popupMenu_ = Add<PopupMenu>(nullptr, L"PopupMenu", std::vector<MenuItem*>{helpItem, separator, supportItem});
+    popupMenu_ = Add<PopupMenu>(nullptr, n::PopupMenu.key, std::vector<MenuItem*>{helpItem, separator, supportItem});
 
     // Click targets: pictures, their texts and the link labels share handlers.
-    auto click = [this](const wchar_t* name, void (MainWindow::*handler)()) {
-        Find(name)->onClick = [this, handler] { (this->*handler)(); };
+    auto click = [this](Component* target, void (MainWindow::*handler)()) {
+        target->onClick = [this, handler] { (this->*handler)(); };
     };
-    click(L"NavButton1", &MainWindow::NavButton1Click);
-    click(L"NavStatic1", &MainWindow::NavButton1Click);
-    click(L"NavButton2", &MainWindow::NavButton2Click);
-    click(L"NavStatic2", &MainWindow::NavButton2Click);
-    click(L"LinkLabel6", &MainWindow::NavButton2Click);
-    click(L"NavButton3", &MainWindow::NavButton3Click);
-    click(L"NavStatic3", &MainWindow::NavButton3Click);
-    click(L"LinkLabel5", &MainWindow::NavButton3Click);
-    click(L"NavButton4", &MainWindow::NavButton4Click);
-    click(L"NavStatic4", &MainWindow::NavButton4Click);
-    click(L"LinkLabel7", &MainWindow::NavButton4Click);
-    click(L"LinkLabel4", &MainWindow::HelpFilePopupClick);
-    click(L"LinkLabel8", &MainWindow::LinkLabel8Click);
-}
-
-void MainWindow::UnderlineOnHover(Component* c, Component* underlined) {
-    c->onMouseEnter = [underlined] { underlined->SetFontStyle(underlined->font.style | kUnderline); };
-    c->onMouseLeave = [underlined] { underlined->SetFontStyle(underlined->font.style & ~kUnderline); };
+    click(navPictures[0], &MainWindow::NavButton1Click);
+    click(navStatics[0], &MainWindow::NavButton1Click);
+    click(navPictures[1], &MainWindow::NavButton2Click);
+    click(navStatics[1], &MainWindow::NavButton2Click);
+    click(links[2], &MainWindow::NavButton2Click);
+    click(navPictures[2], &MainWindow::NavButton3Click);
+    click(navStatics[2], &MainWindow::NavButton3Click);
+    click(links[1], &MainWindow::NavButton3Click);
+    click(navPictures[3], &MainWindow::NavButton4Click);
+    click(navStatics[3], &MainWindow::NavButton4Click);
+    click(links[3], &MainWindow::NavButton4Click);
+    click(links[0], &MainWindow::HelpFilePopupClick);
+    click(links[4], &MainWindow::LinkLabel8Click);
 }
 
 void MainWindow::FormCreate() {
@@ -216,7 +198,7 @@ void MainWindow::FormCreate() {
     const bool restore = ReadProgramBool(value::kRestore, false);
     softwareLastUpdateLabel_->SetCaption(softwareLastUpdateLabel_->caption() + dateText);
     versionInstalledLabel_->SetCaption(versionInstalledLabel_->caption() + kProductVersion);
-    windowsCombo_->SetSelected(WindowsComboRow(GetWindowsVersion()));
+    windowsCombo_->SetSelected(WindowsListRowFor(GetWindowsVersion()));
     modemCombo_->SetSelected(internetType);
     restoreButton_->SetEnabled(restore);
     speedTrackBar_->SetPosition(speedSetting);
@@ -247,11 +229,7 @@ POINT MainWindow::HelpMenuPosition() const {
 }
 
 void MainWindow::NavButton1Click() {
-    const POINT p = HelpMenuPosition();
-    if (popupOverride)
-        popupOverride(p);
-    else
-        popupMenu_->Popup(p.x, p.y);
+    actions_.showMenu(*popupMenu_, HelpMenuPosition());
 }
 
 void MainWindow::NavButton2Click() {

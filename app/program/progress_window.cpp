@@ -1,5 +1,6 @@
 #include "app/progress_window.h"
 
+#include "app/caption_keys.h"
 #include "app/captions.h"
 #include "app/paced_step.h"
 #include "app/window_names.h"
@@ -10,24 +11,34 @@ namespace zephrin {
 
 using namespace ui;
 
+namespace s = names::ZPSettingsForm;
+
 ProgressWindow::ProgressWindow(Form& owner)
-    : Form(FormArgs{kProgressFormName, kProgressFormClass, 479, 146, BorderKind::ToolCaption,
-                    Placement::OwnerCenter, kButtonFace, true, &owner}) {
-    Panel* panel = Add<Panel>(nullptr, L"SettingsPanel");
+    : Form([&owner] {
+          FormArgs args;
+          args.name = kProgressFormName;
+          args.className = kProgressFormClass;
+          args.clientWidth = 479;
+          args.clientHeight = 146;
+          args.border = BorderKind::ToolCaption;
+          args.placement = Placement::OwnerCenter;
+          args.doubleBuffered = true;
+          args.owner = &owner;
+          return args;
+      }()) {
+    Panel* panel = Add<Panel>(nullptr, s::SettingsPanel.key);
     panel->bounds = {0, 0, 479, 146};
     panel->color = kWindowColor;
     panel->cursor = CursorId::HourGlass;
-    heading_ = Add<Label>(panel, L"CurrentSettingsHeading");
+    heading_ = Add<Label>(panel, s::CurrentSettingsHeading.key);
     heading_->bounds = {42, 30, 0, 0};
     heading_->parentFont = false;
-    heading_->font.name = L"Tahoma";
-    heading_->font.sizePt = 8;
-    heading_->font.style = kBold;
+    heading_->font = Tahoma(8, kBold, kWindowText);
     heading_->centerVertically = true;
-    progress_ = Add<ProgressBar>(panel, L"MainProgress");
+    progress_ = Add<ProgressBar>(panel, s::MainProgress.key);
     progress_->bounds = {42, 59, 401, 17};
     progress_->cursor = CursorId::HourGlass;
-    status_ = Add<Label>(panel, L"CurrentSettingsLabel");
+    status_ = Add<Label>(panel, s::CurrentSettingsLabel.key);
     status_->bounds = {42, 94, 0, 0};
     status_->centerVertically = true;
     onShow = [this] { FormShow(); };

@@ -12,7 +12,7 @@ int RunReportCommand(const std::wstring& file) {
     if (file.empty()) return kReportNotWritten;
     // The choice saved by the last Optimize; a value no list row has counts as the first row.
     int row = ReadProgramInteger(value::kInternetType, 0);
-    if (row < 0 || row > kLastConnectionRow) row = 0;
+    if (!ConnectionTypeOfRow(row)) row = 0;
     const int speed = ReadProgramInteger(value::kSpeedSetting, 0) > 0 ? 1 : 0;
     const ChangesTable table = ReadChangesTable(row, speed, OtherDesktopUserSid(), GetRealWindowsVersion());
     return WriteWholeFile(file, ChangesJson(table, kProductVersion)) ? kReportWritten : kReportNotWritten;

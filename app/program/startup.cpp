@@ -7,6 +7,7 @@
 #include "app/changes_window.h"
 #include "app/report.h"
 #include "app/main_window.h"
+#include "app/program_windows.h"
 #include "app/progress_window.h"
 #include "app/run_once.h"
 #include "app/tuning_flows.h"
@@ -86,6 +87,13 @@ StartRequest ReadStartRequest(const wchar_t* commandLine) {
 
 namespace {
 
+// The real effects, and the update check that only this program makes.
+Actions ProgramActions(HWND launchOwner) {
+    Actions actions = Actions::Real(launchOwner);
+    actions.checkForUpdate = &CheckForUpdate;
+    return actions;
+}
+
 // The hidden window that stands for the program as the owner of launches.
 HWND CreateApplicationWindow(HINSTANCE instance) {
     static const wchar_t kClass[] = L"ZephrinApplication";
@@ -116,26 +124,16 @@ int RunProgram(const wchar_t* commandLine) {
     StampProgramKey(&CurrentTimestampString);
 
     const bool modeRun = request.mode == StartMode::CheckUpdate;
-    if (modeRun) RunUpdateCheckMode(Actions::Real(nullptr));
+    if (modeRun) RunUpdateCheckMode(ProgramActions(nullptr));
 
     const bool otherCopy = FindRunningInstance(kMainFormClass, true);
     if (!otherCopy && !modeRun) {
         UniqueWindow appWindow(CreateApplicationWindow(app.instance()));
-        Actions actions = Actions::Real(appWindow.get());
+        Actions actions = ProgramActions(appWindow.get());
 
-        MainWindow main(actions);
-        main.Create();
-        main.FormCreate();
-        AboutWindow about(main, actions);
-        about.Create();
-        ProgressWindow progress(main);
-        progress.Create();
-        ChangesWindow changes(main, actions);
-        main.SetSiblings(&about, &progress, &changes);
-        app.onShortCut = [&main](const MSG& msg) { main.KeyShortCut(static_cast<UINT>(msg.wParam)); };
-        main.Show();
+        ProgramWindows windows(actions);
+        windows.main->Show();
         app.Run();
-        app.onShortCut = nullptr;
     }
     ui::ApplicationHints().Shutdown();
     return 0;

@@ -17,7 +17,7 @@ namespace {
 
 struct StepText {
     int count;
-    const wchar_t* key;
+    CaptionKey text;
 };
 
 // The main window waits while the progress window shows, however the run ends.
@@ -41,13 +41,13 @@ private:
 };
 
 // False when the program is ending.
-bool RunSteps(ProgressWindow& progress, const wchar_t* headingKey, const std::vector<StepText>& steps) {
+bool RunSteps(ProgressWindow& progress, const CaptionKey& heading, const std::vector<StepText>& steps) {
     int total = 0;
     for (const auto& s : steps) total += s.count;
-    progress.Begin(Caption(kProgressFormName, headingKey), total);
+    progress.Begin(Caption(heading), total);
     for (const auto& s : steps)
         for (int i = 0; i < s.count; ++i)
-            if (!progress.RunPacedStep(Caption(kProgressFormName, s.key))) return false;
+            if (!progress.RunPacedStep(Caption(s.text))) return false;
     return true;
 }
 
@@ -61,16 +61,16 @@ void Warn(MainWindow& main, const std::wstring& text) {
 bool Busy(const MainWindow& main) { return main.Handle() && !IsWindowEnabled(main.Handle()); }
 
 // The first paragraph, the names one to a line, the last paragraph.
-std::wstring NamedList(const wchar_t* firstKey, const std::vector<std::wstring>& names, const wchar_t* lastKey) {
+std::wstring NamedList(const CaptionKey& first, const std::vector<std::wstring>& values, const CaptionKey& last) {
     std::wstring list;
-    for (const auto& n : names) list += (list.empty() ? L"" : L"\r\n") + n;
-    return JoinParagraphs({Caption(kMainFormName, firstKey), list, Caption(kMainFormName, lastKey)});
+    for (const auto& v : values) list += (list.empty() ? L"" : L"\r\n") + v;
+    return JoinParagraphs({Caption(first), list, Caption(last)});
 }
 
 void AskRestart(MainWindow& main) {
-    const std::wstring text = JoinParagraphs({Caption(kMainFormName, L"MessageBoxChangeRestart1"),
-                                              Caption(kMainFormName, L"MessageBoxChangeRestart2"),
-                                              Caption(kMainFormName, L"MessageBoxChangeRestart3")});
+    const std::wstring text = JoinParagraphs({Caption(names::ZPMainForm::MessageBoxChangeRestart1),
+                                              Caption(names::ZPMainForm::MessageBoxChangeRestart2),
+                                              Caption(names::ZPMainForm::MessageBoxChangeRestart3)});
     const int answer =
         main.actions().messageBox(main.Handle(), text, main.Title(), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
     if (answer == IDYES) main.actions().restartWindows();
@@ -87,32 +87,34 @@ void RunOptimize(MainWindow& main, ProgressWindow& progress) {
     OptimizeOutcome outcome;
     {
         BusyScope busy(main, progress);
-        if (!RunSteps(progress, L"MessageUpdate",
-                      {{2, L"MessageChange1"}, {3, L"MessageChange2"}, {2, L"MessageChange3"}, {4, L"MessageChange4"}}))
+        namespace s = names::ZPSettingsForm;
+        if (!RunSteps(progress, s::MessageUpdate,
+                      {{2, s::MessageChange1}, {3, s::MessageChange2}, {2, s::MessageChange3}, {4, s::MessageChange4}}))
             return;
         outcome = Optimize(row, speed, OtherDesktopUserSid());
     }
     main.restoreButton()->SetEnabled(outcome.backupHeld);
     if (!outcome.backupHeld) {
-        Warn(main, JoinParagraphs({Caption(kMainFormName, L"MessageBoxBackupRefused1"),
-                                   Caption(kMainFormName, L"MessageBoxBackupRefused2")}));
+        Warn(main, JoinParagraphs({Caption(names::ZPMainForm::MessageBoxBackupRefused1),
+                                   Caption(names::ZPMainForm::MessageBoxBackupRefused2)}));
         return;
     }
     if (!outcome.refused.empty())
-        Warn(main, NamedList(L"MessageBoxNotChanged1", outcome.refused, L"MessageBoxNotChanged2"));
+        Warn(main, NamedList(names::ZPMainForm::MessageBoxNotChanged1, outcome.refused, names::ZPMainForm::MessageBoxNotChanged2));
     if (outcome.changed > 0) AskRestart(main);
 }
 
 void RunRestore(MainWindow& main, ProgressWindow& progress) {
     if (Busy(main)) return;
     const std::wstring text =
-        JoinParagraphs({Caption(kMainFormName, L"MessageBoxReset1"), Caption(kMainFormName, L"MessageBoxReset2")});
+        JoinParagraphs({Caption(names::ZPMainForm::MessageBoxReset1), Caption(names::ZPMainForm::MessageBoxReset2)});
     if (main.actions().messageBox(main.Handle(), text, main.Title(), MB_OKCANCEL | MB_ICONWARNING) != IDOK) return;
     main.actions().playClick();
     RestoreOutcome outcome;
     {
         BusyScope busy(main, progress);
-        if (!RunSteps(progress, L"MessageRestore", {{2, L"MessageChange1"}, {3, L"MessageChange2"}, {4, L"MessageChange5"}}))
+        namespace s = names::ZPSettingsForm;
+        if (!RunSteps(progress, s::MessageRestore, {{2, s::MessageChange1}, {3, s::MessageChange2}, {4, s::MessageChange5}}))
             return;
         outcome = Restore(main.modemCombo()->Selected(), OtherDesktopUserSid());
     }
@@ -120,15 +122,15 @@ void RunRestore(MainWindow& main, ProgressWindow& progress) {
     if (outcome.nothingSaved) {
         // Nothing was written, so there is nothing to restart for.
         main.actions().messageBox(main.Handle(),
-                                  JoinParagraphs({Caption(kMainFormName, L"MessageBoxNothingSaved1"),
-                                                  Caption(kMainFormName, L"MessageBoxNothingSaved2")}),
+                                  JoinParagraphs({Caption(names::ZPMainForm::MessageBoxNothingSaved1),
+                                                  Caption(names::ZPMainForm::MessageBoxNothingSaved2)}),
                                   main.Title(), MB_OK | MB_ICONINFORMATION);
         return;
     }
     if (!outcome.notPutBack.empty())
-        Warn(main, NamedList(L"MessageBoxNotRestored1", outcome.notPutBack, L"MessageBoxNotRestored2"));
+        Warn(main, NamedList(names::ZPMainForm::MessageBoxNotRestored1, outcome.notPutBack, names::ZPMainForm::MessageBoxNotRestored2));
     if (!outcome.copyMissing.empty())
-        Warn(main, NamedList(L"MessageBoxCopyMissing1", outcome.copyMissing, L"MessageBoxCopyMissing2"));
+        Warn(main, NamedList(names::ZPMainForm::MessageBoxCopyMissing1, outcome.copyMissing, names::ZPMainForm::MessageBoxCopyMissing2));
     AskRestart(main);
 }
 

@@ -12,12 +12,12 @@
 
 namespace zephrin {
 
-void RunUpdateCheckMode(const Actions& actions, int (*check)()) {
-    if (check() != 1) return;
+void RunUpdateCheckMode(const Actions& actions) {
+    if (!actions.checkForUpdate || actions.checkForUpdate() != 1) return;
     CloseRunningProgram();
-    const std::wstring title = Caption(kMainFormName, kMainFormName);
+    const std::wstring title = Caption(names::ZPMainForm::ZPMainForm);
     const std::wstring text = JoinParagraphs(
-        {Caption(kUpdateFormName, L"MessageBoxUpdate1"), Caption(kUpdateFormName, L"MessageBoxUpdate2")});
+        {Caption(names::ZPUpdateForm::MessageBoxUpdate1), Caption(names::ZPUpdateForm::MessageBoxUpdate2)});
     if (actions.messageBox(nullptr, text, title, MB_YESNO | MB_ICONINFORMATION) == IDYES)
         actions.startProgram(ProgramFolder() + kUpdaterFile, L"");
 }

@@ -13,6 +13,7 @@
 #include "platform/other_copy.h"
 #include "ui/accessible.h"
 #include "ui/application.h"
+#include "platform/trace.h"
 
 #ifndef ZEPHRIN_UPDATE_HOST
 #define ZEPHRIN_UPDATE_HOST "update.zephrin.example"
@@ -57,7 +58,8 @@ int RunUpdater() {
     config.commonData = CommonDataFolder();
     // The day it was built: a clock before it is wrong and cannot tell that a manifest expired.
     config.builtAt = ParseUtcTime(ZEPHRIN_BUILT_AT).value_or(0);
-    UpdaterWindow window(std::move(config));
+    Actions actions = Actions::Real(nullptr);
+    UpdaterWindow window(std::move(config), actions);
     if (!window.Start()) return 1;
     app.Run();
     switch (window.end()) {
@@ -77,6 +79,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     try {
         return RunUpdater();
     } catch (...) {
+        zephrin::TraceSwallowed(L"the updater failed");
         // Nothing was installed; the temporary file went with the window.
         return 1;
     }

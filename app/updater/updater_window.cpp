@@ -21,7 +21,6 @@ constexpr UINT kDownloadProgress = WM_APP + 2;  // wParam: thousandths done
 constexpr UINT kSetupDownloaded = WM_APP + 3;
 constexpr int kProgressSteps = 1000;
 
-std::wstring UpdaterText(const wchar_t* key) { return Caption(kUpdaterSection, key); }
 
 std::int64_t SecondsSince1970() {
     FILETIME now{};
@@ -30,30 +29,38 @@ std::int64_t SecondsSince1970() {
     constexpr std::uint64_t kTicksTo1970 = 116444736000000000ull;  // 100 ns steps from 1601 to 1970
     return ticks < kTicksTo1970 ? 0 : static_cast<std::int64_t>((ticks - kTicksTo1970) / 10000000);
 }
-std::wstring UpdateFormText(const wchar_t* key) { return Caption(kUpdateFormName, key); }
 
 }  // namespace
 
-UpdaterWindow::UpdaterWindow(UpdaterConfig config)
-    : Form(FormArgs{kUpdateFormName, kUpdateFormClass, 420, 160, BorderKind::Dialog, Placement::ScreenCenter,
-                    kButtonFace, false, nullptr}),
-      config_(std::move(config)) {
-    Panel* panel = Add<Panel>(nullptr, L"UpdatePanel");
+namespace u = names::ZPUpdateForm;
+
+UpdaterWindow::UpdaterWindow(UpdaterConfig config, Actions& actions)
+    : Form([] {
+          FormArgs args;
+          args.name = kUpdateFormName;
+          args.className = kUpdateFormClass;
+          args.clientWidth = 420;
+          args.clientHeight = 160;
+          args.border = BorderKind::Dialog;
+          args.placement = Placement::ScreenCenter;
+          return args;
+      }()),
+      config_(std::move(config)),
+      actions_(actions) {
+    Panel* panel = Add<Panel>(nullptr, u::UpdatePanel.key);
     panel->bounds = {0, 0, 420, 110};
     panel->color = kWindowColor;
     panel->tabOrder = 1;
-    Label* heading = Add<Label>(panel, L"UpdateHeading");
+    Label* heading = Add<Label>(panel, u::UpdateHeading.key);
     heading->bounds = {20, 20, 0, 0};
     heading->parentFont = false;
-    heading->font.name = L"Tahoma";
-    heading->font.sizePt = 8;
-    heading->font.style = kBold;
-    status_ = Add<Label>(panel, L"UpdateStatus");
+    heading->font = Tahoma(8, kBold, kWindowText);
+    status_ = Add<Label>(panel, u::UpdateStatus.key);
     status_->bounds = {20, 46, 0, 0};
-    progress_ = Add<ProgressBar>(panel, L"UpdateProgress");
+    progress_ = Add<ProgressBar>(panel, u::UpdateProgress.key);
     progress_->bounds = {20, 72, 380, 17};
-    Add<Bevel>(nullptr, L"UpdateBevel", BevelShape::TopLine)->bounds = {0, 110, 420, 5};
-    cancelButton_ = Add<Button>(nullptr, L"CancelButton");
+    Add<Bevel>(nullptr, u::UpdateBevel.key, BevelShape::TopLine)->bounds = {0, 110, 420, 5};
+    cancelButton_ = Add<Button>(nullptr, u::CancelButton.key);
     cancelButton_->bounds = {321, 123, 79, 25};
     cancelButton_->tabOrder = 0;
     cancelButton_->onClick = [this] { Cancel(); };
@@ -61,8 +68,8 @@ UpdaterWindow::UpdaterWindow(UpdaterConfig config)
     quitOnClose = true;
     onShow = [this] {
         PrepareWindow(*this);
-        cancelButton_->SetCaption(UpdaterText(L"CancelButton"));
-        status_->SetCaption(UpdateFormText(L"UpdateLabel1"));
+        cancelButton_->SetCaption(Caption(names::ZephrinUpdate::CancelButton));
+        status_->SetCaption(Caption(names::ZPUpdateForm::UpdateLabel1));
         progress_->SetPosition(0);
     };
 }
@@ -147,12 +154,12 @@ void UpdaterWindow::ReleaseChecked() {
     if (finished_ || !check) return;
     if (const Release* release = std::get_if<Release>(&*check)) {
         release_ = *release;
-        status_->SetCaption(UpdateFormText(L"UpdateLabel2"));
+        status_->SetCaption(Caption(names::ZPUpdateForm::UpdateLabel2));
         return;
     }
     if (const UpToDate* current = std::get_if<UpToDate>(&*check)) {
         RememberSerial(current->serial);
-        Tell({UpdateFormText(L"MessageBoxNoUpdate1"), UpdateFormText(L"MessageBoxNoUpdate2")},
+        Tell({Caption(names::ZPUpdateForm::MessageBoxNoUpdate1), Caption(names::ZPUpdateForm::MessageBoxNoUpdate2)},
              MB_OK | MB_ICONINFORMATION);
         return Finish(UpdaterEnd::UpToDate);
     }
@@ -172,7 +179,7 @@ void UpdaterWindow::SetupDownloaded() {
 }
 
 void UpdaterWindow::Install(StagedSetup setup) {
-    status_->SetCaption(UpdateFormText(L"UpdateLabel3"));
+    status_->SetCaption(Caption(names::ZPUpdateForm::UpdateLabel3));
     // Past this point the setup program owns the installation; there is nothing left to cancel.
     installing_ = true;
     cancelButton_->SetEnabled(false);
@@ -197,17 +204,17 @@ void UpdaterWindow::Install(StagedSetup setup) {
     process.reset();
     setup = StagedSetup();
     if (exitCode != 0) {
-        Tell({UpdateFormText(L"MessageBoxManualUpdate1"), UpdateFormText(L"MessageBoxManualUpdate2")},
+        Tell({Caption(names::ZPUpdateForm::MessageBoxManualUpdate1), Caption(names::ZPUpdateForm::MessageBoxManualUpdate2)},
              MB_OK | MB_ICONWARNING);
         return Finish(UpdaterEnd::SetupFailed);
     }
     // The setup program sets it too; the next start of Zephrin turns it into the update's date.
     WriteProgramBool(value::kUpdated, true);
     RememberSerial(release_.serial);
-    const int answer = Tell({UpdateFormText(L"MessageBoxUpdateRestart1"), UpdateFormText(L"MessageBoxUpdateRestart2"),
-                             UpdateFormText(L"MessageBoxUpdateRestart3")},
+    const int answer = Tell({Caption(names::ZPUpdateForm::MessageBoxUpdateRestart1), Caption(names::ZPUpdateForm::MessageBoxUpdateRestart2),
+                             Caption(names::ZPUpdateForm::MessageBoxUpdateRestart3)},
                             MB_YESNO | MB_ICONINFORMATION);
-    if (answer == IDYES) StartProgram(ProgramFolder() + kProgramFile, L"");
+    if (answer == IDYES) actions_.startProgram(ProgramFolder() + kProgramFile, L"");
     Finish(UpdaterEnd::Installed);
 }
 
@@ -221,19 +228,19 @@ void UpdaterWindow::Refuse(UpdateFailure failure) {
     switch (failure) {
     case UpdateFailure::Cancelled: return Finish(UpdaterEnd::Cancelled);
     case UpdateFailure::Unreachable:
-        text = {UpdateFormText(L"MessageBoxNoConnection1"), UpdateFormText(L"MessageBoxNoConnection2")};
+        text = {Caption(names::ZPUpdateForm::MessageBoxNoConnection1), Caption(names::ZPUpdateForm::MessageBoxNoConnection2)};
         break;
     case UpdateFailure::NotDownloaded:
-        text = {UpdaterText(L"MessageBoxDownload1"), UpdateFormText(L"MessageBoxNoConnection2")};
+        text = {Caption(names::ZephrinUpdate::MessageBoxDownload1), Caption(names::ZPUpdateForm::MessageBoxNoConnection2)};
         break;
-    case UpdateFailure::NotTrusted: text = {UpdaterText(L"MessageBoxVerify1")}; break;
+    case UpdateFailure::NotTrusted: text = {Caption(names::ZephrinUpdate::MessageBoxVerify1)}; break;
     case UpdateFailure::CannotVerify:
-        text = {UpdaterText(L"MessageBoxNoVerify1"), UpdateFormText(L"MessageBoxManualUpdate2")};
+        text = {Caption(names::ZephrinUpdate::MessageBoxNoVerify1), Caption(names::ZPUpdateForm::MessageBoxManualUpdate2)};
         break;
-    case UpdateFailure::NoSpace: text = {UpdaterText(L"MessageBoxNoSpace1")}; break;
-    case UpdateFailure::OutOfDate: text = {UpdaterText(L"MessageBoxOutOfDate1")}; break;
+    case UpdateFailure::NoSpace: text = {Caption(names::ZephrinUpdate::MessageBoxNoSpace1)}; break;
+    case UpdateFailure::OutOfDate: text = {Caption(names::ZephrinUpdate::MessageBoxOutOfDate1)}; break;
     }
-    text.push_back(UpdaterText(L"MessageBoxNothingInstalled"));
+    text.push_back(Caption(names::ZephrinUpdate::MessageBoxNothingInstalled));
     Tell(text, MB_OK | MB_ICONWARNING);
     Finish(UpdaterEnd::Refused);
 }
@@ -258,7 +265,7 @@ void UpdaterWindow::Finish(UpdaterEnd end) {
 }
 
 int UpdaterWindow::Tell(const std::vector<std::wstring>& paragraphs, UINT style) {
-    return MessageBoxW(Handle(), JoinParagraphs(paragraphs).c_str(), Title().c_str(), style);
+    return actions_.messageBox(Handle(), JoinParagraphs(paragraphs), Title(), style);
 }
 
 }  // namespace zephrin

@@ -2,8 +2,34 @@
 
 #include <iterator>
 
+#include "platform/text.h"
+
 namespace zephrin {
-bool RowGetsStackValues(int row) { return row != kDialUpRow && row != kIsdnRow; }
+namespace {
+
+constexpr bool RowsInOrder() {
+    for (int i = 0; i < kConnectionTypeCount; ++i)
+        if (kConnectionTypes[i].row != i) return false;
+    return true;
+}
+static_assert(RowsInOrder(), "connection types are declared in the order of their rows");
+
+}  // namespace
+
+const ConnectionType* ConnectionTypeOfRow(int row) {
+    return row >= 0 && row < kConnectionTypeCount ? &kConnectionTypes[row] : nullptr;
+}
+
+const ConnectionType* ConnectionTypeOfId(const std::string& id) {
+    for (const ConnectionType& type : kConnectionTypes)
+        if (AsciiLower(id) == type.id) return &type;
+    return nullptr;
+}
+
+bool RowGetsStackValues(int row) {
+    const ConnectionType* type = ConnectionTypeOfRow(row);
+    return !type || !type->keepsStackValues;
+}
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "features/release.h"
 
+#include "platform/timestamps.h"
+
 #include <map>
 
 namespace zephrin {
@@ -122,14 +124,7 @@ std::optional<std::int64_t> ParseUtcTime(std::string_view text) {
     const bool leap = (*year % 4 == 0 && *year % 100 != 0) || *year % 400 == 0;
     static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (*day < 1 || *day > kDays[*month - 1] + (leap && *month == 2 ? 1 : 0)) return std::nullopt;
-    // Days since 1970 by the civil calendar (March-based years, so that leap days come last).
-    const std::int64_t y = static_cast<std::int64_t>(*year) - (*month <= 2 ? 1 : 0);
-    const std::int64_t era = y / 400;
-    const std::int64_t yearOfEra = y - era * 400;
-    const std::int64_t m = static_cast<std::int64_t>(*month);
-    const std::int64_t dayOfYear = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<std::int64_t>(*day) - 1;
-    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    const std::int64_t days = era * 146097 + dayOfEra - 719468;
+    const std::int64_t days = DaysFromCivil(*year, static_cast<unsigned>(*month), static_cast<unsigned>(*day));
     return days * 86400 + static_cast<std::int64_t>(*hour * 3600 + *minute * 60 + *second);
 }
 

@@ -1,157 +1,145 @@
-// One GET against the update server on Boost.Beast, body bytes handed on as
-// they arrive. Each network step runs the loop on the caller's thread until
-// it completes or a deadline passes; a cancel stops the loop from outside.
+// One file from the update server, over the update library's GET client: the
+// reply is read as it arrives, its body handed on, and held to what the
+// signed manifest allows.
 #include "features/release_fetch.h"
 
-#include <boost/asio/connect.hpp>
-#include <boost/asio/io_context.hpp>
-#include <boost/asio/ip/tcp.hpp>
-#include <boost/beast/core.hpp>
-#include <boost/beast/http.hpp>
+#include <boost/asio/buffer.hpp>
+#include <boost/beast/http/buffer_body.hpp>
+#include <boost/beast/http/error.hpp>
+#include <boost/beast/http/parser.hpp>
 
-#include <algorithm>
 #include <array>
+#include <optional>
+#include <string>
 
-#include "endpoints.h"
-#include "features/update_check.h"
+#include "http_get.h"
 #include "platform/identity.h"
+#include "platform/trace.h"
 
 namespace zephrin {
 
-namespace net = boost::asio;
-namespace beast = boost::beast;
-namespace http = beast::http;
-using tcp = net::ip::tcp;
-using Clock = std::chrono::steady_clock;
+namespace http = boost::beast::http;
 
-void FetchCancel::Cancel() {
-    cancelled_ = true;
-    Locked lock(mutex_);
-    if (running_) running_->stop();
-}
+namespace {
 
-class FetchRun {
+// The reply, from its bytes: 200 with a known length, no redirect, the body
+// within the limits, each piece handed to the sink as it is read.
+class FetchReader {
 public:
-    FetchRun(const FetchLimits& limits, const FetchSink& sink, FetchCancel& cancel)
-        : limits_(limits), sink_(sink), cancel_(cancel), stream_(ioc_) {
-        Locked lock(cancel_.mutex_);
-        cancel_.running_ = &ioc_;
+    FetchReader(const FetchLimits& limits, const FetchSink& sink) : limits_(limits), sink_(sink) {
+        parser_.header_limit(kHeaderLimit);
+        parser_.body_limit(limits_.maxBytes);
     }
-    ~FetchRun() {
-        Locked lock(cancel_.mutex_);
-        cancel_.running_ = nullptr;
-    }
-    FetchRun(const FetchRun&) = delete;
-    FetchRun& operator=(const FetchRun&) = delete;
 
-    FetchResult Run(const FetchTarget& target, const std::vector<tcp::endpoint>& endpoints) {
-        stream_.expires_after(limits_.connect);
-        beast::error_code ec;
-        if (!Step([&](auto done) { stream_.async_connect(endpoints, [done](beast::error_code e, const tcp::endpoint&) { done(e); }); }, ec))
-            return Stopped();
-        if (ec) return ec == beast::error::timeout ? FetchResult::Stalled : FetchResult::Unreachable;
-
-        http::request<http::empty_body> request{http::verb::get, target.path, 11};
-        request.set(http::field::host, HttpHostField(target.host, target.port));
-        request.set(http::field::user_agent, std::string("ZephrinUpdate/") + kProductVersionAscii);
-        request.set(http::field::accept, "*/*");
-        request.set(http::field::accept_encoding, "identity");
-        request.set(http::field::connection, "close");
-        end_ = Clock::now() + limits_.total;
-        Arm();
-        if (!Step([&](auto done) { http::async_write(stream_, request, [done](beast::error_code e, std::size_t) { done(e); }); }, ec))
-            return Stopped();
-        if (ec) return Failure(ec);
-
-        http::response_parser<http::buffer_body> parser;
-        parser.header_limit(kHeaderLimit);
-        parser.body_limit(limits_.maxBytes);
-        Arm();
-        if (!Step([&](auto done) { http::async_read_header(stream_, buffer_, parser, [done](beast::error_code e, std::size_t) { done(e); }); }, ec))
-            return Stopped();
-        if (ec) return Failure(ec);
-        const auto& head = parser.get();
-        // Redirects are never followed: the setup program comes from where the signed manifest says.
-        if (head.result_int() != 200 || head.find(http::field::location) != head.end()) return FetchResult::Refused;
-        // The length is known before the first body byte, or the reply is not taken: a chunked or
-        // close-delimited body could not be held to the signed size before it arrives.
-        const auto length = parser.content_length();
-        if (!length) return FetchResult::Refused;
-        if (*length > limits_.maxBytes) return FetchResult::TooLong;
-        if (limits_.exact && *length < limits_.maxBytes) return FetchResult::TooShort;
-
-        std::uint64_t received = 0;
-        while (!parser.is_done()) {
-            parser.get().body().data = chunk_.data();
-            parser.get().body().size = chunk_.size();
-            Arm();
-            if (!Step([&](auto done) { http::async_read_some(stream_, buffer_, parser, [done](beast::error_code e, std::size_t) { done(e); }); }, ec))
-                return Stopped();
+    // False once the outcome is known.
+    bool Feed(const char* data, std::size_t size) {
+        pending_.append(data, size);
+        while (!outcome_ && !pending_.empty()) {
+            boost::beast::error_code ec;
+            std::size_t used = 0;
+            if (!parser_.is_header_done()) {
+                used = parser_.put(boost::asio::buffer(pending_.data(), pending_.size()), ec);
+                pending_.erase(0, used);
+                if (ec == http::error::need_more) {
+                    // A line that never ends cannot grow what is held without bound.
+                    if (pending_.size() > kHeaderLimit) outcome_ = FetchResult::Broken;
+                    break;
+                }
+                // A length past the limit is refused as soon as the head says it.
+                if (ec == http::error::body_limit) return Fail(FetchResult::TooLong);
+                if (ec) return Fail(FetchResult::Broken);
+                if (parser_.is_header_done()) CheckHead();
+                continue;
+            }
+            parser_.get().body().data = piece_.data();
+            parser_.get().body().size = piece_.size();
+            used = parser_.put(boost::asio::buffer(pending_.data(), pending_.size()), ec);
+            pending_.erase(0, used);
             if (ec == http::error::need_buffer) ec = {};
-            const std::size_t n = chunk_.size() - parser.get().body().size;
-            received += n;
-            if (n > 0 && !sink_(chunk_.data(), n)) return FetchResult::SinkFailed;
-            if (ec == http::error::body_limit) return FetchResult::TooLong;
-            if (ec) return Failure(ec);
+            const std::size_t n = piece_.size() - parser_.get().body().size;
+            received_ += n;
+            if (n > 0 && !sink_(piece_.data(), n)) return Fail(FetchResult::SinkFailed);
+            if (ec == http::error::body_limit) return Fail(FetchResult::TooLong);
+            if (ec == http::error::need_more) break;
+            if (ec) return Fail(FetchResult::Broken);
+            if (parser_.is_done()) outcome_ = received_ == limits_.maxBytes || !limits_.exact ? FetchResult::Done
+                                                                                              : FetchResult::TooShort;
+            if (used == 0 && n == 0) break;
         }
-        if (limits_.exact && received != limits_.maxBytes) return FetchResult::TooShort;
-        return FetchResult::Done;
+        return !outcome_;
     }
 
-private:
-    // Runs one asynchronous step to its end; false when it was cancelled.
-    template <typename Start>
-    bool Step(Start start, beast::error_code& ec) {
-        bool finished = false;
-        start([&](beast::error_code e) {
-            ec = e;
-            finished = true;
-        });
-        ioc_.restart();
-        // The flag is set before the loop is stopped, so a cancel between the two calls is never missed.
-        if (cancel_.cancelled()) return false;
-        ioc_.run();
-        return finished && !cancel_.cancelled();
-    }
-
-    // The next read waits no longer than the idle deadline, nor past the end of the exchange.
-    void Arm() {
-        const auto now = Clock::now();
-        stream_.expires_at(std::min(end_, now + std::chrono::duration_cast<Clock::duration>(limits_.idle)));
-    }
-
-    FetchResult Stopped() const { return cancel_.cancelled() ? FetchResult::Cancelled : FetchResult::Broken; }
-
-    static FetchResult Failure(const beast::error_code& ec) {
-        if (ec == beast::error::timeout) return FetchResult::Stalled;
-        if (ec == http::error::body_limit) return FetchResult::TooLong;
-        if (ec == http::error::partial_message || ec == net::error::eof) return FetchResult::TooShort;
+    // What the reply came to, given how the exchange ended.
+    FetchResult Outcome(HttpGetEnd end) const {
+        if (outcome_) return *outcome_;
+        switch (end) {
+        case HttpGetEnd::Cancelled: return FetchResult::Cancelled;
+        case HttpGetEnd::Unreachable: return FetchResult::Unreachable;
+        case HttpGetEnd::Stalled: return FetchResult::Stalled;
+        case HttpGetEnd::Closed: return FetchResult::TooShort;
+        case HttpGetEnd::Broken:
+        case HttpGetEnd::Taken: break;
+        }
         return FetchResult::Broken;
     }
 
+private:
+    void CheckHead() {
+        const auto& head = parser_.get();
+        // Redirects are never followed: the setup program comes from where the signed manifest says.
+        if (head.result_int() != 200 || head.find(http::field::location) != head.end()) {
+            outcome_ = FetchResult::Refused;
+            return;
+        }
+        // The length is known before the first body byte, or the reply is not taken: a chunked or
+        // close-delimited body could not be held to the signed size before it arrives.
+        const auto length = parser_.content_length();
+        if (!length) outcome_ = FetchResult::Refused;
+        else if (*length > limits_.maxBytes) outcome_ = FetchResult::TooLong;
+        else if (limits_.exact && *length < limits_.maxBytes) outcome_ = FetchResult::TooShort;
+        else if (*length == 0) outcome_ = FetchResult::Done;
+    }
+    bool Fail(FetchResult result) {
+        outcome_ = result;
+        return false;
+    }
+
+    // What the reader may hold at once: the head's limit and a little more.
+    static constexpr std::size_t kHeaderLimit = 64 * 1024;
     const FetchLimits& limits_;
     const FetchSink& sink_;
-    FetchCancel& cancel_;
-    net::io_context ioc_;
-    beast::tcp_stream stream_;
-    // What the reader may hold at once: the head's limit and a little more. A line that never
-    // ends cannot grow it without bound.
-    static constexpr std::size_t kHeaderLimit = 64 * 1024;
-    beast::flat_buffer buffer_{kHeaderLimit + 8 * 1024};
-    std::array<char, 16384> chunk_{};
-    Clock::time_point end_{};
+    http::response_parser<http::buffer_body> parser_;
+    std::string pending_;
+    std::array<char, 16384> piece_{};
+    std::uint64_t received_ = 0;
+    std::optional<FetchResult> outcome_;
 };
+
+}  // namespace
 
 FetchResult Fetch(const FetchTarget& target, const FetchLimits& limits, const FetchSink& sink, FetchCancel& cancel,
                   const Resolver& resolve) {
     try {
-        const auto connectDeadline = Clock::now() + limits.connect;
-        const auto endpoints = ResolveEndpoints(resolve, target.host, target.port, connectDeadline, cancel.flag());
+        HttpGetRequest request;
+        request.host = target.host;
+        request.port = target.port;
+        request.target = target.path;
+        request.headers = {{"User-Agent", std::string("ZephrinUpdate/") + kProductVersionAscii},
+                           {"Accept", "*/*"},
+                           {"Accept-Encoding", "identity"},
+                           {"Connection", "close"}};
+        HttpGetDeadlines deadlines;
+        deadlines.connect = limits.connect;
+        deadlines.idle = limits.idle;
+        deadlines.total = limits.total;
+        FetchReader reader(limits, sink);
+        const HttpGetEnd end = HttpGet(request, deadlines, [&reader](const char* data, std::size_t size) {
+            return reader.Feed(data, size);
+        }, resolve, &cancel);
         if (cancel.cancelled()) return FetchResult::Cancelled;
-        if (endpoints.empty()) return FetchResult::Unreachable;
-        FetchRun run(limits, sink, cancel);
-        return run.Run(target, endpoints);
+        return reader.Outcome(end);
     } catch (...) {
+        TraceSwallowed(L"the HTTP exchange failed");
         // Boost reports some failures by throwing; to the caller they are a broken exchange.
         return cancel.cancelled() ? FetchResult::Cancelled : FetchResult::Broken;
     }

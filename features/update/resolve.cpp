@@ -1,6 +1,6 @@
 #include "features/resolve.h"
 
-#include "endpoints.h"
+#include "http_get.h"
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "platform/threads.h"
+#include "platform/trace.h"
 
 namespace zephrin {
 
@@ -36,6 +37,7 @@ std::optional<std::vector<std::string>> ResolveBefore(const Resolver& resolve, c
         try {
             addresses = resolve(host, service);
         } catch (...) {
+            TraceSwallowed(L"name resolution failed");
             // no addresses
         }
         Locked lock(pending->mutex);

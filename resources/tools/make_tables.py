@@ -1,7 +1,13 @@
 #!/usr/bin/env python3
 """Writes the caption tables ENGLISH (Windows-1252, no byte-order mark) and
-KOREAN (UTF-16LE with FF FE). Rows are (window, key, text, blank_after_quote)."""
+KOREAN (UTF-16LE with FF FE). Which rows they hold, in which order and groups,
+and which row carries a blank after its closing quote, comes from the
+declarations in app/common/captions.def; the texts come from here. A declared
+row without a text in either language, or a text without a declared row,
+stops the script."""
 import os
+import re
+import sys
 
 MAIN = "ZPMainForm"
 ABOUT = "ZPAboutForm"
@@ -10,7 +16,7 @@ CHANGES = "ZPChangesForm"
 UPDATE = "ZPUpdateForm"
 UPDATER = "ZephrinUpdate"  # the updater's rows that its window's group has no key for
 
-ENGLISH = [
+ENGLISH_GROUPS = [
     [
         (MAIN, MAIN, "Zephrin - Make your internet connection faster"),
         (MAIN, "BenefitsLabel", "Benefits of Zephrin"),
@@ -39,7 +45,7 @@ ENGLISH = [
         (MAIN, "HelpFilePopup", "Get &help with Zephrin"),
         (MAIN, "TechSupportPopup", "&Contact technical support"),
         (MAIN, "MessageBoxReset1", "This will restore all changes made to the computer's internet settings to their original recommended values."),
-        (MAIN, "MessageBoxReset2", "Click OK to continue.", True),
+        (MAIN, "MessageBoxReset2", "Click OK to continue."),
         (MAIN, "MessageBoxChangeRestart1", "The changes to the computer's internet settings have finished."),
         (MAIN, "MessageBoxChangeRestart2", "You will need to restart Windows for the changes to become active."),
         (MAIN, "MessageBoxChangeRestart3", "Click Yes to restart the computer now, or click No to restart later."),
@@ -87,7 +93,7 @@ ENGLISH = [
         (UPDATE, "UpdateButton", "&Update now"),
         (UPDATE, "CloseButton", "&Close"),
         (UPDATE, "MessageBoxAdmin1", "Installing updates requires administrator rights."),
-        (UPDATE, "MessageBoxAdmin2", "Please sign in as an administrator and try again.", True),
+        (UPDATE, "MessageBoxAdmin2", "Please sign in as an administrator and try again."),
         (UPDATE, "MessageBoxNoConnection1", "The update server could not be reached."),
         (UPDATE, "MessageBoxNoConnection2", "Please check your internet connection and try again."),
         (UPDATE, "MessageBoxNoUpdate1", "You already have the latest version of this software."),
@@ -261,22 +267,50 @@ KOREAN_TEXTS = {
 }
 
 
-def render(groups, text_of):
+ENGLISH_TEXTS = {(row[0], row[1]): row[2] for group in ENGLISH_GROUPS for row in group}
+
+ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+
+
+def declared_groups():
+    """The declared rows as groups of (window, key, blank_after_quote), in order."""
+    groups = []
+    pattern = re.compile(r"^ZEPHRIN_CAPTION\((\w+), (\w+), (fixed|ours|unread), (blank|none)\)$")
+    with open(os.path.join(ROOT, "app", "common", "captions.def"), encoding="utf-8") as f:
+        for line in f:
+            m = pattern.match(line.strip())
+            if not m:
+                continue
+            window, key, _, after = m.groups()
+            if not groups or groups[-1][0][0] != window:
+                groups.append([])
+            groups[-1].append((window, key, after == "blank"))
+    return groups
+
+
+def render(groups, texts, language):
     blocks = []
     for group in groups:
         lines = []
-        for row in group:
-            window, key, text = row[0], row[1], text_of(row)
-            tail = " " if len(row) > 3 and row[3] else ""
-            lines.append('%s, %s, "%s"%s' % (window, key, text.replace('"', '""'), tail))
+        for window, key, blank in group:
+            if (window, key) not in texts:
+                sys.exit("no %s text for %s, %s" % (language, window, key))
+            tail = " " if blank else ""
+            lines.append('%s, %s, "%s"%s' % (window, key, texts[(window, key)].replace('"', '""'), tail))
         blocks.append("\r\n".join(lines))
     return "\r\n\r\n".join(blocks)  # no line end after the last row
 
 
 def main():
-    here = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "captions")
-    english = render(ENGLISH, lambda row: row[2])
-    korean = render(ENGLISH, lambda row: KOREAN_TEXTS[(row[0], row[1])])
+    here = os.path.join(ROOT, "resources", "captions")
+    groups = declared_groups()
+    declared = {(w, k) for group in groups for w, k, _ in group}
+    for language, texts in (("English", ENGLISH_TEXTS), ("Korean", KOREAN_TEXTS)):
+        for window, key in texts:
+            if (window, key) not in declared:
+                sys.exit("%s text for %s, %s, which is not declared" % (language, window, key))
+    english = render(groups, ENGLISH_TEXTS, "English")
+    korean = render(groups, KOREAN_TEXTS, "Korean")
     with open(os.path.join(here, "english.tbl"), "wb") as f:
         f.write(english.encode("cp1252"))
     with open(os.path.join(here, "korean.tbl"), "wb") as f:

@@ -1,4 +1,5 @@
 #include "ui/application.h"
+#include "platform/trace.h"
 
 namespace zephrin::ui {
 
@@ -30,6 +31,7 @@ void Application::Dispatch(MSG& msg) {
             onShortCut(msg);
         } catch (...) {
             // A failing shortcut handler must not keep the key from its window.
+            TraceSwallowed(L"the key-shortcut handler failed");
         }
     }
     // Windowed controls with a hint: their container never sees the pointer over them.

@@ -128,9 +128,9 @@ void ApplyCaptionLines(Form& form, const std::vector<std::wstring>& lines) {
     }
 }
 
-std::wstring GetCaptionFromLines(const std::vector<std::wstring>& lines, const std::wstring& window,
-                                 const std::wstring& key) {
-    std::wstring result;
+std::optional<std::wstring> FindCaptionInLines(const std::vector<std::wstring>& lines, const std::wstring& window,
+                                               const std::wstring& key) {
+    std::optional<std::wstring> result;
     const std::wstring w = AsciiLower(window), k = AsciiLower(key);
     for (const std::wstring& line : lines) {
         if (line.empty()) continue;
@@ -143,6 +143,11 @@ std::wstring GetCaptionFromLines(const std::vector<std::wstring>& lines, const s
         result = row.fields[2];
     }
     return result;
+}
+
+std::wstring GetCaptionFromLines(const std::vector<std::wstring>& lines, const std::wstring& window,
+                                 const std::wstring& key) {
+    return FindCaptionInLines(lines, window, key).value_or(std::wstring());
 }
 
 }  // namespace zephrin::ui

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <windowsx.h>
 
+#include "platform/windows_version.h"
 #include "ui/application.h"
 #include "ui/toolkit.h"
 
@@ -15,6 +16,20 @@ Container* ContainerOfWindow(HWND window) { return dynamic_cast<Container*>(Targ
 COLORREF ResolveColor(Color c) {
     if (c & 0x80000000u) return GetSysColor(static_cast<int>(c & 0xFF));
     return static_cast<COLORREF>(c);
+}
+
+FontSpec Tahoma(int sizePt, unsigned style, Color color) {
+    FontSpec f;
+    f.name = L"Tahoma";
+    f.sizePt = sizePt;
+    f.style = style;
+    f.color = color;
+    return f;
+}
+
+void UnderlineOnHover(Component* pointedAt, Component* underlined) {
+    pointedAt->onMouseEnter = [underlined] { underlined->SetFontStyle(underlined->font.style | kUnderline); };
+    pointedAt->onMouseLeave = [underlined] { underlined->SetFontStyle(underlined->font.style & ~kUnderline); };
 }
 
 // ---- Component -------------------------------------------------------------
@@ -367,8 +382,7 @@ void Button::Realize() {
         // Version 6 of the common controls on Vista and later only; the headers
         // name the message only to programs built for those systems.
         constexpr UINT kSetShield = 0x160C;  // BCM_SETSHIELD
-        OSVERSIONINFOW vi{sizeof vi};
-        if (shield && GetVersionExW(&vi) && vi.dwMajorVersion >= 6) SendMessageW(b, kSetShield, 0, TRUE);
+        if (shield && WindowsVistaOrLater()) SendMessageW(b, kSetShield, 0, TRUE);
     }
 }
 

@@ -15,6 +15,9 @@ using DateTime = double;
 constexpr double kUnixEpochDay = 25569.0;
 constexpr double kSecondsPerDay = 86400.0;
 
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+int64_t DaysFromCivil(int64_t year, unsigned month, unsigned day);
+
 DateTime DateTimeFromSystemTime(const SYSTEMTIME& st);
 SYSTEMTIME SystemTimeFromDateTime(DateTime dt);
 DateTime CurrentLocalDateTime();

@@ -19,8 +19,8 @@ enum WindowsCode : int {
 // Product type 0 means the system did not say; it matches neither side.
 int ClassifyWindowsVersion(unsigned major, unsigned minor, unsigned productType);
 int GetWindowsVersion();
-// Row of the main window's Windows list for a code; unknown codes show row 0.
-int WindowsComboRow(int code);
+// Whether the version query says 6.0 or later: the elevation shield and version 6 of the common controls.
+bool WindowsVistaOrLater();
 
 // The version as Windows itself has it, not as the manifest's list of
 // supported systems lets the version query tell it: Windows 10 and 11 say

@@ -1,13 +1,17 @@
 #pragma once
-// The outside effects of the windows' handlers: launches, help, sound,
-// message boxes, the Save dialog and the restart. The program uses the real ones; tests
-// record them instead.
+// The outside effects of every window's handlers and of the flows: launches,
+// help, sound, message boxes, menus, the Save dialog, the update check and
+// the restart. The programs use the real ones; tests record them instead.
 #include <windows.h>
 
 #include <functional>
 #include <string>
 
 namespace zephrin {
+
+namespace ui {
+class PopupMenu;
+}
 
 struct Actions {
     std::function<void()> playClick;
@@ -21,6 +25,10 @@ struct Actions {
     std::function<int(HWND owner, const std::wstring& text, const std::wstring& title, UINT style)>
         messageBox;
     std::function<void()> restartWindows;
+    // Tracks a popup menu with its top-right corner at `at` (screen pixels); the chosen item runs.
+    std::function<void(ui::PopupMenu& menu, POINT at)> showMenu;
+    // Asks the update server: 0, 1 or 2 for its marker, -1 for anything else.
+    std::function<int()> checkForUpdate;
     // The Save dialog for one kind of file; the chosen path, or empty when cancelled.
     std::function<std::wstring(HWND owner, const std::wstring& suggestedName, const std::wstring& kindName,
                                const std::wstring& extension)>

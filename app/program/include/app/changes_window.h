@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/actions.h"
+#include "app/caption_keys.h"
 #include "features/changes_table.h"
 #include "ui/toolkit.h"
 
@@ -18,7 +19,7 @@ class MainWindow;
 // The texts of one row of the list, in its column order; `text` gives the
 // window's texts by caption key.
 std::vector<std::wstring> ChangesRowTexts(const ChangesRow& row, bool backupHeld,
-                                          const std::function<std::wstring(const wchar_t*)>& text);
+                                          const std::function<std::wstring(const CaptionKey&)>& text);
 // "This computer runs ..." from the caption's %1 (name), %2 (version) and %3 (build).
 std::wstring SystemLineText(const std::wstring& caption, const RealWindowsVersion& v);
 // The Save dialog's suggestion, from the caption's %1 and the local date as YYYY-MM-DD.
@@ -35,7 +36,7 @@ public:
 
 private:
     void FormShow();
-    std::wstring Text(const wchar_t* key) const;
+    std::wstring Text(const CaptionKey& key) const;
 
     MainWindow& main_;
     Actions& actions_;

@@ -52,13 +52,9 @@ public:
     Actions& actions() { return actions_; }
     ProgressWindow* progress() const { return progress_; }
 
-    // When set, the help popup reports its position here instead of tracking a menu.
-    std::function<void(POINT)> popupOverride;
 
 private:
     void Build();
-    // Pointing at `c` underlines `underlined`: a link label itself, or the text on a navigation picture.
-    void UnderlineOnHover(ui::Component* c, ui::Component* underlined);
 
     Actions& actions_;
     AboutWindow* about_ = nullptr;        // owned by the program, made after this window

@@ -8,8 +8,8 @@ namespace zephrin {
 
 inline constexpr wchar_t kCheckUpdateArgument[] = L"/checkupdate";
 
-// Closes the running copy and asks about the update when one is available.
-void RunUpdateCheckMode(const Actions& actions, int (*check)() = &CheckForUpdate);
+// Closes the running copy and asks about the update when the server says one is available.
+void RunUpdateCheckMode(const Actions& actions);
 // Starts the update-check mode in the background when the schedule says so.
 // False when the stored date cannot be used; the caller's creation sequence then ends.
 bool CheckUpdateSchedule(const Actions& actions);

@@ -6,6 +6,7 @@
 #include <optional>
 #include <variant>
 
+#include "app/actions.h"
 #include "features/release_update.h"
 #include "ui/toolkit.h"
 #include "platform/threads.h"
@@ -24,7 +25,7 @@ enum class UpdaterEnd { Installed, UpToDate, SetupFailed, Refused, Cancelled };
 
 class UpdaterWindow : public ui::Form {
 public:
-    explicit UpdaterWindow(UpdaterConfig config);
+    UpdaterWindow(UpdaterConfig config, Actions& actions);
     ~UpdaterWindow() override;
 
     // Shows the window and starts the work; the message loop does the rest.
@@ -51,6 +52,7 @@ private:
     int Tell(const std::vector<std::wstring>& paragraphs, UINT style);
 
     UpdaterConfig config_;
+    Actions& actions_;  // the program's, outliving the window
     ui::Label* status_ = nullptr;
     ui::ProgressBar* progress_ = nullptr;
     ui::Button* cancelButton_ = nullptr;

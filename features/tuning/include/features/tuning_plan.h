@@ -20,11 +20,35 @@ inline const RegistryPlace kTcpipParametersKey{
 inline const RegistryPlace kPschedPolicyKey{
     HKEY_LOCAL_MACHINE, L"\\Software\\Policies\\Microsoft\\Windows\\Psched"};
 
-// The connection rows that keep the system's window, TTL, path-MTU and scheduler values.
-inline constexpr int kDialUpRow = 2;
-inline constexpr int kIsdnRow = 7;
-inline constexpr int kLastConnectionRow = 8;
+// The connection types, from connection_types.def.
+struct ConnectionType {
+    int row;
+    const char* id;
+    const wchar_t* text;
+    bool keepsStackValues;
+};
+inline constexpr ConnectionType kConnectionTypes[] = {
+#define ZEPHRIN_CONNECTION(row, id, text, keeps) {row, #id, L##text, keeps},
+#include "../../connection_types.def"
+#undef ZEPHRIN_CONNECTION
+};
+namespace connection {
+#define ZEPHRIN_CONNECTION(row, id, text, keeps) inline constexpr int id = row;
+#include "../../connection_types.def"
+#undef ZEPHRIN_CONNECTION
+}  // namespace connection
+inline constexpr int kConnectionTypeCount = static_cast<int>(sizeof kConnectionTypes / sizeof kConnectionTypes[0]);
+// The type of a row, or null for a row the list does not have (-1 when none is chosen).
+const ConnectionType* ConnectionTypeOfRow(int row);
+// The type of an id in any ASCII letter case, or null.
+const ConnectionType* ConnectionTypeOfId(const std::string& id);
+// Whether Optimize writes the stack and scheduler values for the row; a row the list does not have gets them.
 bool RowGetsStackValues(int row);
+
+// The two speed levels: the track bar's positions, named for command lines.
+inline constexpr int kBoost = 0;
+inline constexpr int kMaximumBoost = 1;
+inline constexpr const char* kSpeedLevelIds[] = {"boost", "max"};
 
 struct TunedValue {
     RegistryPlace place;

@@ -54,7 +54,7 @@ public:
     const std::atomic<bool>* flag() const { return &cancelled_; }
 
 private:
-    friend class FetchRun;
+    friend class HttpGetRun;
     std::atomic<bool> cancelled_{false};
     Mutex mutex_;
     boost::asio::io_context* running_ = nullptr;  // the fetch's loop while one runs

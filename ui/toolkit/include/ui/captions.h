@@ -3,6 +3,7 @@
 // table resource named after a language. Which language is the caller's choice.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ std::vector<std::wstring> CutLines(const std::wstring& text);
 std::vector<std::wstring> LoadCaptionTable(HMODULE module, const std::wstring& language);
 
 void ApplyCaptionLines(Form& form, const std::vector<std::wstring>& lines);
+// The last row's text for the window and key; nullopt when no row has one.
+std::optional<std::wstring> FindCaptionInLines(const std::vector<std::wstring>& lines, const std::wstring& window,
+                                               const std::wstring& key);
 std::wstring GetCaptionFromLines(const std::vector<std::wstring>& lines, const std::wstring& window,
                                  const std::wstring& key);
 

@@ -50,6 +50,10 @@ struct FontSpec {
     bool operator!=(const FontSpec& o) const { return !(*this == o); }
 };
 
+// The face the windows were designed in; window preparation gives each its
+// desktop face later and keeps size, style and colour.
+FontSpec Tahoma(int sizePt, unsigned style, Color color);
+
 // Cursor identifiers of the application's cursor table.
 enum class CursorId : int { Default = 0, HourGlass = -11, HandPoint = -21 };
 
@@ -286,6 +290,10 @@ public:
 protected:
     void Command(int code) override;
 };
+
+// Pointing at `pointedAt` underlines `underlined` (a link itself, or the text
+// on a picture); leaving takes the underline off. Bold and the rest stay.
+void UnderlineOnHover(Component* pointedAt, Component* underlined);
 
 // Lays buttons out in a row from `left`, each as wide as its caption needs
 // and at least `minimumWidth`, so that a longer translation never clips.
