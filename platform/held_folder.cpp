@@ -5,6 +5,7 @@
 #include <wincrypt.h>
 
 #include "platform/crypto.h"
+#include "platform/privileges.h"
 
 namespace zephrin {
 namespace {
@@ -51,44 +52,6 @@ bool MakeAdminOnly(HANDLE folder, const LocalDescriptor& access) {
                            owner, nullptr, dacl, nullptr) == ERROR_SUCCESS;
 }
 
-// The privileges that let an administrator take over what another account
-// made and shut administrators out of, enabled for one scope and put back as they were.
-class TakeOverPrivileges {
-public:
-    TakeOverPrivileges() {
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token_.put())) {
-            token_.release();
-            return;
-        }
-        struct {
-            DWORD count;
-            LUID_AND_ATTRIBUTES privileges[2];
-        } wanted{2, {}};
-        if (!LookupPrivilegeValueW(nullptr, L"SeTakeOwnershipPrivilege", &wanted.privileges[0].Luid) ||
-            !LookupPrivilegeValueW(nullptr, L"SeRestorePrivilege", &wanted.privileges[1].Luid))
-            return;
-        wanted.privileges[0].Attributes = wanted.privileges[1].Attributes = SE_PRIVILEGE_ENABLED;
-        DWORD size = sizeof previous_;
-        adjusted_ = AdjustTokenPrivileges(token_.get(), FALSE, reinterpret_cast<TOKEN_PRIVILEGES*>(&wanted),
-                                          sizeof previous_, reinterpret_cast<TOKEN_PRIVILEGES*>(&previous_), &size) &&
-                    GetLastError() == ERROR_SUCCESS;
-    }
-    ~TakeOverPrivileges() {
-        if (adjusted_) AdjustTokenPrivileges(token_.get(), FALSE, reinterpret_cast<TOKEN_PRIVILEGES*>(&previous_), 0,
-                                             nullptr, nullptr);
-    }
-    TakeOverPrivileges(const TakeOverPrivileges&) = delete;
-    TakeOverPrivileges& operator=(const TakeOverPrivileges&) = delete;
-
-private:
-    UniqueHandle token_;
-    struct {
-        DWORD count;
-        LUID_AND_ATTRIBUTES privileges[2];
-    } previous_{};
-    bool adjusted_ = false;
-};
-
 // Made by us, or an existing plain folder that is then made ours; held open.
 UniqueHandle TakeLevel(const std::wstring& path, bool mustBeNew) {
     LocalDescriptor access(kAdminOnlyAccess);
@@ -100,7 +63,7 @@ UniqueHandle TakeLevel(const std::wstring& path, bool mustBeNew) {
     if (!folder && !made && GetLastError() == ERROR_ACCESS_DENIED) {
         // A level someone else made first, with a list that leaves administrators out: the
         // restore privilege opens it for a new owner and list whatever its list says.
-        TakeOverPrivileges privileges;
+        EnabledPrivileges privileges({SE_TAKE_OWNERSHIP_NAME, SE_RESTORE_NAME});
         folder = OpenFolder(path, READ_CONTROL | WRITE_DAC | WRITE_OWNER);
     }
     if (folder && !made && !MakeAdminOnly(folder.get(), access)) return UniqueHandle();

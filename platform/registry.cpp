@@ -244,6 +244,12 @@ bool WriteRegistryRawChecked(HKEY root, const std::wstring& path, const std::wst
            back.data == value.data;
 }
 
+void DeleteRegistryKey(HKEY root, const std::wstring& path) {
+    std::wstring relative = RelativeKeyPath(path);
+    while (!relative.empty() && relative.back() == L'\\') relative.pop_back();
+    RegDeleteKeyW(root, relative.c_str());
+}
+
 bool DeleteRegistryValueChecked(HKEY root, const std::wstring& path, const std::wstring& name) {
     DeleteRegistryValue(root, path, name, false);
     RawValue left;

@@ -7,7 +7,8 @@
 
 # What the build leaves to be shipped, relative to its folder. The
 # uninstaller is the copy that makensis signed before it packed it.
-SHIPPED_FILES=(bin/Zephrin.exe bin/ZephrinUpdate.exe package/ZephrinUninstall.exe package/ZephrinSetup.exe)
+SHIPPED_FILES=(bin/Zephrin.exe bin/ZephrinUpdate.exe package/ZephrinUninstall.exe package/ZephrinSetup.exe
+  package/ZephrinSetup.msi)
 # The organization of every certificate that cmake/signing/TestSigning.cmake makes.
 TEST_SIGNING_ORGANIZATION="Zephrin tests"
 
@@ -112,7 +113,7 @@ check_shipped_signatures() (  # build-dir
       status=1
       continue
     fi
-    if ! grep -q '^Message digest algorithm  : SHA256' <<<"$output" ||
+    if ! grep -Eq '^Message digest algorithm +: SHA256' <<<"$output" ||
       ! grep -q '^Timestamp Server Signature verification: ok' <<<"$output"; then
       echo "release: $file is signed without a SHA-256 digest or without a verified time stamp; do not publish" >&2
       status=1

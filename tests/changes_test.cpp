@@ -14,6 +14,7 @@
 #include "caption_text.h"
 #include "harness.h"
 #include "json_reader.h"
+#include "platform/desktop_user.h"
 #include "platform/program_key.h"
 #include "program_windows.h"
 #include "screen_reader.h"
@@ -257,6 +258,7 @@ TEST(Report, WritesTheTableAsJsonForEachWindowsAndNothingWhenItCannot) {
         const char* name;
         VerdictColumn column;
     };
+    Json lastReport;
     // This Wine has no Windows 11 to pose as; its rules are checked below from the numbers.
     for (const Pose& pose : {Pose{L"win81", "Windows 8.1", kColumnWindows8}, Pose{L"win10", "Windows 10", kColumnWindows10}}) {
         SCOPED_TRACE(pose.name);
@@ -266,13 +268,17 @@ TEST(Report, WritesTheTableAsJsonForEachWindowsAndNothingWhenItCannot) {
         EXPECT_EQ(p.WaitExit(30s), std::optional<DWORD>(0));
         EXPECT_EQ(TopWindowsOf(p.pid()).size(), 0u);
         const Json report = ReportOf(file);
+        lastReport = report;
         ASSERT_EQ(report.kind, Json::Object);
         EXPECT_EQ(report["program"].text, "Zephrin");
         EXPECT_EQ(report["system"]["name"].text, pose.name);
         EXPECT_EQ(report["system"]["major"].number, pose.column == kColumnWindows8 ? 6 : 10);
         EXPECT_EQ(report["system"]["productType"].text, "workstation");
         EXPECT_EQ(report["connectionType"].number, connection::dialup);
+        EXPECT_EQ(report["connectionTypeId"].text, "dialup") << "the id /optimize and /check take";
         EXPECT_EQ(report["speedLevel"].number, 1);
+        EXPECT_EQ(report["speedLevelId"].text, "max");
+        EXPECT_EQ(report["user"].text, Narrow(OwnSid())) << "whose Internet Settings these are";
         EXPECT_TRUE(report["backupHeld"].boolean);
         const auto& values = report["values"].items;
         const auto all = AllTunedValues();
@@ -305,6 +311,22 @@ TEST(Report, WritesTheTableAsJsonForEachWindowsAndNothingWhenItCannot) {
         EXPECT_EQ(report["values"][0]["key"].text,
                   "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
         EXPECT_EQ(report["values"][13]["managedBy"].text, "MDM");
+    }
+    // Run as SYSTEM with nobody at the console: there is no one's Internet Settings to show.
+    {
+        DeleteFileW(file.c_str());
+        SetEnvironmentVariableW(L"ZEPHRIN_CONSOLE_USER", L"nobody");
+        Program p(L"/report \"" + file + L"\"");
+        SetEnvironmentVariableW(L"ZEPHRIN_CONSOLE_USER", nullptr);
+        EXPECT_EQ(p.WaitExit(30s), std::optional<DWORD>(0));
+        const Json report = ReportOf(file);
+        EXPECT_TRUE(report.Has("user"));
+        EXPECT_EQ(report["user"].kind, Json::Null);
+        EXPECT_EQ(CellText(report["values"][0]["now"]), "no user logged on");
+        EXPECT_EQ(CellText(report["values"][0]["afterOptimize"]), "not changed");
+        for (size_t i = 2; i < report["values"].items.size(); ++i)
+            EXPECT_EQ(CellText(report["values"][i]["now"]), CellText(lastReport["values"][i]["now"]))
+                << "the computer's own are read as ever";
     }
     // A file that cannot be written: exit 1, and nothing left where it was asked for.
     const std::wstring nowhere = TempFolder() + L"no such folder\\report.json";

@@ -49,6 +49,10 @@ struct RawRegValue {
     bool present = false;
     DWORD type = 0;
     std::vector<BYTE> data;
+    // Two absent values are equal whatever they were read with.
+    bool operator==(const RawRegValue& o) const {
+        return present == o.present && (!present || (type == o.type && data == o.data));
+    }
 };
 RawRegValue ReadRaw(HKEY root, const std::wstring& path, const std::wstring& name);
 void WriteRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data,

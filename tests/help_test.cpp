@@ -18,8 +18,8 @@ using namespace zephrin::test;
 
 namespace {
 
-const char* const kTopics[] = {"main",    "settings", "changes",   "connections",     "windows", "restore",
-                               "restart", "updates",  "uninstall", "troubleshooting", "support"};
+const char* const kTopics[] = {"main",    "settings", "changes",   "connections", "windows",         "restore",
+                               "restart", "updates",  "uninstall", "commandline", "troubleshooting", "support"};
 const char* const kLanguages[] = {"english", "korean"};
 
 std::string ReadBytes(const std::string& path) {
@@ -71,6 +71,23 @@ TEST(HelpFiles, EveryLinkBetweenTopicsResolves) {
                 }
             }
         }
+    }
+}
+
+// The ids the commands take, as the program reads them.
+TEST(HelpFiles, TheCommandLinePageNamesEveryTypeAndLevelTheCommandsTake) {
+    for (const char* language : kLanguages) {
+        SCOPED_TRACE(language);
+        const std::string page = ReadBytes(PageFolder(language) + "commandline.htm");
+        const std::regex id(R"(<tr><td><code>([a-z0-9]+)</code></td><td>)");
+        std::vector<std::string> listed;
+        for (auto it = std::sregex_iterator(page.begin(), page.end(), id); it != std::sregex_iterator(); ++it)
+            listed.push_back((*it)[1]);
+        std::vector<std::string> declared;
+        for (const ConnectionType& type : kConnectionTypes) declared.push_back(type.id);
+        EXPECT_EQ(listed, declared);
+        for (const char* level : kSpeedLevelIds)
+            EXPECT_NE(page.find(std::string("<code>") + level + "</code>"), std::string::npos) << level;
     }
 }
 

@@ -5,6 +5,7 @@
 #include "platform/desktop_user.h"
 #include "platform/program_key.h"
 #include "platform/registry.h"
+#include "system_values.h"
 
 using namespace zephrin;
 using namespace zephrin::test;
@@ -216,5 +217,15 @@ TEST_F(UserHiveLinkTest, TheEngineCountsTheLinkedValuesAsNotWrittenAndLosesNothi
     EXPECT_FALSE(restored.backupHeld);
     EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kTarget, L"MaxConnectionsPerServer"), std::optional<DWORD>(77));
     EXPECT_FALSE(ReadRaw(HKEY_LOCAL_MACHINE, kTarget, L"MaxConnectionsPer1_0Server").present);
+    ResetProgramKey();
+
+    // A management tool reads the same refusal as a failure, and the backup stays for a restore.
+    SetEnvironmentVariableW(L"ZEPHRIN_CONSOLE_USER", kSid.c_str());
+    Program command(L"/optimize dialup max");
+    SetEnvironmentVariableW(L"ZEPHRIN_CONSOLE_USER", nullptr);
+    EXPECT_EQ(command.WaitExit(std::chrono::seconds(60)), std::optional<DWORD>(1603));
+    EXPECT_TRUE(BackupHeld());
+    EXPECT_EQ(ReadDwordValue(HKEY_LOCAL_MACHINE, kTarget, L"MaxConnectionsPerServer"), std::optional<DWORD>(77));
+    ClearSystemValues();
     ResetProgramKey();
 }

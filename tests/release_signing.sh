@@ -76,8 +76,9 @@ expect "test signing asked for" refused "ZEPHRIN_TEST_SIGNING"
 release ZEPHRIN_SIGNING_PFX="$pfx" ZEPHRIN_SIGNING_PASSPHRASE="$passphrase" ZEPHRIN_TIMESTAMP_URL=$url --
 expect "the maker's certificate" refused "no private key"
 
-# A build folder of the four shipped files, the maker's signature on each.
-files=(bin/Zephrin.exe bin/ZephrinUpdate.exe package/ZephrinUninstall.exe package/ZephrinSetup.exe)
+# A build folder of the five shipped files, the maker's signature on each.
+files=(bin/Zephrin.exe bin/ZephrinUpdate.exe package/ZephrinUninstall.exe package/ZephrinSetup.exe
+  package/ZephrinSetup.msi)
 folder=$scratch/build
 mkdir -p "$folder/bin" "$folder/package" "$scratch/unsigned" "$scratch/test-signed"
 for relative in "${files[@]}"; do
@@ -85,6 +86,7 @@ for relative in "${files[@]}"; do
   # This build is a test build: its setup program carries the name that says so.
   built=$build/$relative
   [ "$relative" = package/ZephrinSetup.exe ] && built=$build/package/ZephrinSetup-TEST.exe
+  [ "$relative" = package/ZephrinSetup.msi ] && built=$build/package/ZephrinSetup-TEST.msi
   cp "$built" "$scratch/test-signed/$name"
   osslsigncode remove-signature -in "$built" -out "$scratch/unsigned/$name" >/dev/null ||
     { echo "FAIL: the signature of $built could not be taken off"; exit 1; }
@@ -94,7 +96,7 @@ for relative in "${files[@]}"; do
 done
 maker_env=(ZEPHRIN_SIGNING_PFX="$pfx" ZEPHRIN_SIGNING_PASSPHRASE="$passphrase")
 release "${maker_env[@]}" -- --check-signatures "$folder"
-expect "four files signed by the maker" 0 "every shipped file in $folder is signed by"
+expect "five files signed by the maker" 0 "every shipped file in $folder is signed by"
 for relative in "${files[@]}"; do
   name=$(basename "$relative")
   cp "$folder/$relative" "$scratch/kept"

@@ -40,9 +40,12 @@ TEST(ModeArgument, OnlyTheFirstArgumentCounts) {
     // The report takes the argument after it as its file, and only that one.
     const StartRequest report = ReadStartRequest(L"Zephrin.exe /REPORT \"C:\\a b.json\" extra");
     EXPECT_EQ(report.mode, StartMode::Report);
-    EXPECT_EQ(report.file, L"C:\\a b.json");
-    EXPECT_EQ(ReadStartRequest(L"Zephrin.exe /report").file, L"");
-    EXPECT_EQ(ReadStartRequest(L"Zephrin.exe /restore file.json").file, L"") << "a switch without a file takes none";
+    EXPECT_EQ(report.file(), L"C:\\a b.json");
+    EXPECT_EQ(ReadStartRequest(L"Zephrin.exe /report").file(), L"");
+    EXPECT_TRUE(ReadStartRequest(L"Zephrin.exe /restore file.json").arguments.empty()) << "a switch without a file takes none";
+    const StartRequest optimize = ReadStartRequest(L"Zephrin.exe /OPTIMIZE Cable");
+    EXPECT_EQ(optimize.mode, StartMode::Optimize);
+    EXPECT_EQ(optimize.arguments, (std::vector<std::wstring>{L"Cable", L""})) << "a missing level is empty";
 }
 
 TEST(ModeArgument, SplitsAsTheSystemSplits) {

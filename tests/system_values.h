@@ -11,15 +11,7 @@ namespace zephrin::test {
 
 struct Snapshot {
     std::vector<RawRegValue> values;
-    bool operator==(const Snapshot& o) const {
-        if (values.size() != o.values.size()) return false;
-        for (size_t i = 0; i < values.size(); ++i) {
-            if (values[i].present != o.values[i].present) return false;
-            if (values[i].present && (values[i].type != o.values[i].type || values[i].data != o.values[i].data))
-                return false;
-        }
-        return true;
-    }
+    bool operator==(const Snapshot& o) const { return values == o.values; }
 };
 
 inline Snapshot TakeSnapshot() {

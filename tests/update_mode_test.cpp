@@ -132,7 +132,7 @@ TEST_F(UpdateModeTest, AHungWindowOfZephrinsClassInAnotherProgramIsNotZephrin) {
     // The uninstaller's restore goes ahead instead of waiting for that window to go.
     WriteDword(kProgramRoot, kProgramKeyPath, L"Restore", 1);
     WriteDword(kProgramRoot, kProgramKeyPath, L"MaxConnectionsPerServer", 6);
-    EXPECT_EQ(Program(L"/restore", program()).WaitExit(60s), std::optional<DWORD>(0));
+    EXPECT_EQ(Program(L"/restore", program()).WaitExit(60s), std::optional<DWORD>(3010)) << "put back";
     EXPECT_FALSE(ReadRaw(kProgramRoot, kProgramKeyPath, L"Restore").present);
     // The update check does not wait on it before asking.
     {

@@ -49,7 +49,8 @@ std::vector<std::wstring> ChangesRowTexts(const ChangesRow& row, bool backupHeld
         case DataCell::Set: return DescribeData(c.value);
         case DataCell::NotSet: return text(c::NotSet);
         case DataCell::CannotBeRead: return text(c::CannotBeRead);
-        case DataCell::NotChanged: return text(c::NotChanged);
+        case DataCell::NotChanged:
+        case DataCell::NoUser: return text(c::NotChanged);  // a window always has its desktop's user
         }
         return {};
     };
@@ -129,7 +130,7 @@ void ChangesWindow::FormShow() {
     PrepareWindow(*this, captions_);
     const int row = (std::max)(0, main_.modemCombo()->Selected());
     const int speed = main_.speedTrackBar()->Position();
-    table_ = ReadChangesTable(row, speed, OtherDesktopUserSid(), GetRealWindowsVersion());
+    table_ = ReadChangesTable(row, speed, DesktopUser(), GetRealWindowsVersion());
 
     systemLabel_->SetCaption(SystemLineText(Text(c::SystemLabel), table_.system));
     std::vector<ListView::Column> columns;
@@ -150,7 +151,7 @@ void ChangesWindow::SaveButtonClick() {
         actions_.askFileToSave(Handle(), SuggestedFileName(Text(c::SaveFileName), now), Text(c::SaveFileKind), L"reg");
     if (path.empty()) return;
     // Saved as the values are at this moment, not as they were when the window opened.
-    const ChangesTable current = ReadChangesTable(table_.connectionRow, table_.speedLevel, OtherDesktopUserSid(),
+    const ChangesTable current = ReadChangesTable(table_.connectionRow, table_.speedLevel, DesktopUser(),
                                                   table_.system);
     const std::wstring text = L"\xFEFF" + SettingsRegFile(current);
     const std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t));

@@ -1,5 +1,7 @@
 #include "app/report.h"
 
+#include "app/commands.h"
+
 #include "features/changes_table.h"
 #include "platform/desktop_user.h"
 #include "platform/files.h"
@@ -14,7 +16,7 @@ int RunReportCommand(const std::wstring& file) {
     int row = ReadProgramInteger(value::kInternetType, 0);
     if (!ConnectionTypeOfRow(row)) row = 0;
     const int speed = ReadProgramInteger(value::kSpeedSetting, 0) > 0 ? 1 : 0;
-    const ChangesTable table = ReadChangesTable(row, speed, OtherDesktopUserSid(), GetRealWindowsVersion());
+    const ChangesTable table = ReadChangesTable(row, speed, CommandUser(), GetRealWindowsVersion());
     return WriteWholeFile(file, ChangesJson(table, kProductVersion)) ? kReportWritten : kReportNotWritten;
 }
 

@@ -80,7 +80,8 @@ StartRequest ReadStartRequest(const wchar_t* commandLine) {
     for (const StartSwitch& s : kStartSwitches) {
         if (AsciiLower(arguments[0]) != s.name) continue;
         request.mode = s.mode;
-        if (s.takesFile && arguments.size() > 1) request.file = arguments[1];
+        request.arguments.assign(static_cast<size_t>(s.arguments), std::wstring());
+        for (size_t i = 1; i < arguments.size() && i <= request.arguments.size(); ++i) request.arguments[i - 1] = arguments[i];
     }
     return request;
 }
@@ -113,9 +114,15 @@ int RunProgram(const wchar_t* commandLine) {
     app.SetInstance(GetModuleHandleW(nullptr));
 
     const StartRequest request = ReadStartRequest(commandLine);
-    if (request.mode == StartMode::Restore) return RunRestoreCommand();
-    // A report reads only: before the start-up stamps, which write.
-    if (request.mode == StartMode::Report) return RunReportCommand(request.file);
+    // The commands stand apart from the program's start: no stamps, no windows.
+    switch (request.mode) {
+    case StartMode::Restore: return RunRestoreCommand();
+    case StartMode::Report: return RunReportCommand(request.file());  // reads only
+    case StartMode::Optimize: return RunOptimizeCommand(request.arguments[0], request.arguments[1]);
+    case StartMode::Check: return RunCheckCommand(request.arguments[0], request.arguments[1]);
+    case StartMode::Window:
+    case StartMode::CheckUpdate: break;
+    }
 
     app.InstallHandCursor();
     InstallNativeHints(ui::ApplicationHints());
@@ -130,6 +137,7 @@ int RunProgram(const wchar_t* commandLine) {
     if (!otherCopy && !modeRun) {
         UniqueWindow appWindow(CreateApplicationWindow(app.instance()));
         Actions actions = ProgramActions(appWindow.get());
+        const OpenWindowMark mark;
 
         ProgramWindows windows(actions);
         windows.main->Show();

@@ -91,7 +91,7 @@ void RunOptimize(MainWindow& main, ProgressWindow& progress) {
         if (!RunSteps(progress, s::MessageUpdate,
                       {{2, s::MessageChange1}, {3, s::MessageChange2}, {2, s::MessageChange3}, {4, s::MessageChange4}}))
             return;
-        outcome = Optimize(row, speed, OtherDesktopUserSid());
+        outcome = Optimize(row, speed, DesktopUser());
     }
     main.restoreButton()->SetEnabled(outcome.backupHeld);
     if (!outcome.backupHeld) {
@@ -116,7 +116,7 @@ void RunRestore(MainWindow& main, ProgressWindow& progress) {
         namespace s = names::ZPSettingsForm;
         if (!RunSteps(progress, s::MessageRestore, {{2, s::MessageChange1}, {3, s::MessageChange2}, {4, s::MessageChange5}}))
             return;
-        outcome = Restore(main.modemCombo()->Selected(), OtherDesktopUserSid());
+        outcome = Restore(main.modemCombo()->Selected(), DesktopUser());
     }
     main.restoreButton()->SetEnabled(outcome.backupHeld);
     if (outcome.nothingSaved) {
@@ -132,30 +132,6 @@ void RunRestore(MainWindow& main, ProgressWindow& progress) {
     if (!outcome.copyMissing.empty())
         Warn(main, NamedList(names::ZPMainForm::MessageBoxCopyMissing1, outcome.copyMissing, names::ZPMainForm::MessageBoxCopyMissing2));
     AskRestart(main);
-}
-
-}  // namespace zephrin
-
-namespace zephrin {
-
-int RunRestoreCommand() {
-    // Two restores must never run at once, and the window's own may be under way.
-    if (FindWindowOfProgram(kMainFormClass, kProgramFile)) return kRestoreRefused;
-    if (!BackupHeld()) {
-        DeleteProgramValue(value::kRestore);  // a flag with nothing behind it
-        return kRestoreDone;
-    }
-    std::function<void()> pause;
-#ifdef ZEPHRIN_TEST_PACING
-    // End-to-end tests stretch the work to end the program in the middle of it.
-    wchar_t buf[16] = {};
-    if (GetEnvironmentVariableW(L"ZEPHRIN_RESTORE_PAUSE_MS", buf, 16) > 0) {
-        const DWORD ms = wcstoul(buf, nullptr, 10);
-        pause = [ms] { Sleep(ms); };
-    }
-#endif
-    const RestoreOutcome outcome = Restore(ReadProgramInteger(value::kInternetType, 0), OtherDesktopUserSid(), pause);
-    return outcome.AllBack() && !outcome.backupHeld ? kRestoreDone : kRestoreIncomplete;
 }
 
 }  // namespace zephrin

@@ -160,6 +160,7 @@ std::wstring JsonCell(const DataCell& cell) {
     case DataCell::NotSet: return L"{\"state\": \"not set\"}";
     case DataCell::CannotBeRead: return L"{\"state\": \"cannot be read\"}";
     case DataCell::NotChanged: return L"{\"state\": \"not changed\"}";
+    case DataCell::NoUser: return L"{\"state\": \"no user logged on\"}";
     case DataCell::Set: break;
     }
     const RawValue& v = cell.value;
@@ -208,16 +209,17 @@ const wchar_t* ProductTypeName(unsigned type) {
 
 }  // namespace
 
-ChangesTable ReadChangesTable(int connectionRow, int speedLevel, const std::wstring& desktopUser,
-                              const RealWindowsVersion& system) {
+ChangesTable ReadChangesTable(int connectionRow, int speedLevel, const PerUser& user, const RealWindowsVersion& system) {
     ChangesTable table;
     table.system = system;
     table.connectionRow = connectionRow;
     table.speedLevel = speedLevel;
+    table.user = user.Sid();
     table.backupHeld = BackupHeld();
+    HeldUserHive hive(user);
     const auto planned = TunedValuesFor(connectionRow, speedLevel);
     std::vector<SavedOriginal> saved;
-    if (table.backupHeld) saved = SavedOriginals(connectionRow);
+    if (table.backupHeld) saved = SavedOriginals(connectionRow, user);
     const VerdictColumn column = VerdictColumnFor(system);
     const auto all = AllTunedValues();
     for (size_t i = 0; i < all.size(); ++i) {
@@ -225,11 +227,12 @@ ChangesTable ReadChangesTable(int connectionRow, int speedLevel, const std::wstr
         ChangesRow row;
         row.name = t.name;
         row.area = AreaOf(t.place);
-        row.key = TunedKeyPlace(t.place, desktopUser);
-        row.now = ReadCell(row.key, t.name);
+        row.key = TunedKeyPlace(t.place, user);
+        const bool nobodys = IsPerUserValue(t.place) && user.nobody();
+        row.now = nobodys ? StateCell(DataCell::NoUser) : ReadCell(row.key, t.name);
         row.afterOptimize = StateCell(DataCell::NotChanged);
         for (const TunedValue& p : planned)
-            if (std::wstring(p.name) == t.name) row.afterOptimize = SetCell(DwordValue(p.data));
+            if (std::wstring(p.name) == t.name && !nobodys) row.afterOptimize = SetCell(DwordValue(p.data));
         if (i < saved.size()) {
             switch (saved[i].kind) {
             case SavedOriginal::Saved: row.beforeZephrin = SetCell(saved[i].value); break;
@@ -285,6 +288,7 @@ std::wstring FullKeyName(const KeyPlace& key) {
     const wchar_t* rootName = key.root == HKEY_CURRENT_USER    ? L"HKEY_CURRENT_USER"
                               : key.root == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE"
                               : key.root == HKEY_USERS         ? L"HKEY_USERS"
+                              : key.root == nullptr            ? L"(no user logged on)"
                                                                : L"HKEY_CLASSES_ROOT";
     std::wstring relative = RelativeKeyPath(key.path);
     while (!relative.empty() && relative.back() == L'\\') relative.pop_back();
@@ -295,6 +299,7 @@ std::wstring SettingsRegFile(const ChangesTable& table) {
     std::wstring out = L"Windows Registry Editor Version 5.00\r\n";
     std::wstring currentKey;
     for (const ChangesRow& row : table.rows) {
+        if (row.now.state == DataCell::NoUser) continue;  // no user's hive to put them back into
         const std::wstring key = FullKeyName(row.key);
         if (key != currentKey) {
             out += L"\r\n[" + key + L"]\r\n";
@@ -315,9 +320,15 @@ std::string ChangesJson(const ChangesTable& table, const std::wstring& programVe
     out += L"  \"system\": {\"name\": " + JsonString(WindowsProductName(s)) + L", \"major\": " + std::to_wstring(s.major) +
            L", \"minor\": " + std::to_wstring(s.minor) + L", \"build\": " + std::to_wstring(s.build) +
            L", \"productType\": " + JsonString(ProductTypeName(s.productType)) + L"},\n";
-    out += L"  \"connectionType\": " + std::to_wstring(table.connectionRow) + L",\n  \"speedLevel\": " +
-           std::to_wstring(table.speedLevel) + L",\n  \"backupHeld\": " + (table.backupHeld ? L"true" : L"false") +
-           L",\n  \"values\": [";
+    const ConnectionType* type = ConnectionTypeOfRow(table.connectionRow);
+    const std::string typeId = type ? type->id : "";
+    const std::string levelId = kSpeedLevelIds[table.speedLevel > 0 ? kMaximumBoost : kBoost];
+    out += L"  \"connectionType\": " + std::to_wstring(table.connectionRow) + L", \"connectionTypeId\": " +
+           JsonString(std::wstring(typeId.begin(), typeId.end())) + L",\n  \"speedLevel\": " +
+           std::to_wstring(table.speedLevel) + L", \"speedLevelId\": " +
+           JsonString(std::wstring(levelId.begin(), levelId.end())) + L",\n  \"user\": " +
+           (table.user.empty() ? L"null" : JsonString(table.user)) + L",\n  \"backupHeld\": " +
+           (table.backupHeld ? L"true" : L"false") + L",\n  \"values\": [";
     for (size_t i = 0; i < table.rows.size(); ++i) {
         const ChangesRow& r = table.rows[i];
         out += i ? L",\n    {" : L"\n    {";

@@ -22,6 +22,9 @@ inline const wchar_t kLanguage[] = L"Language";
 // The full record of the tuned values' earlier state.
 inline const wchar_t kBackupRecord[] = L"BackupRecord";
 inline const wchar_t kBackupAbsent[] = L"BackupAbsent";
+// The users whose per-user originals the record keeps, each under Users\<SID>\; its
+// presence says that the record keeps them apart from the computer's.
+inline const wchar_t kBackupUsers[] = L"BackupUsers";
 // The highest release manifest serial the updater acted on: no lower one is taken again.
 inline const wchar_t kReleaseSerial[] = L"ReleaseSerial";
 }  // namespace value

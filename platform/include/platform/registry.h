@@ -45,6 +45,8 @@ bool WriteRegistryRaw(HKEY root, const std::wstring& path, const std::wstring& n
 bool WriteRegistryRawChecked(HKEY root, const std::wstring& path, const std::wstring& name, const RawValue& value);
 // Deletes, then looks: true only when the value is not there afterwards.
 bool DeleteRegistryValueChecked(HKEY root, const std::wstring& path, const std::wstring& name);
+// Deletes a key and its values; one that holds keys of its own stays.
+void DeleteRegistryKey(HKEY root, const std::wstring& path);
 
 // A key by its root and path. A key in a user's own hive may have been made
 // by that user as a link into the machine's keys, which an administrator's

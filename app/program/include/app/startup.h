@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "app/report.h"
 #include "app/tuning_flows.h"
 #include "app/update_flows.h"
@@ -13,22 +14,25 @@ namespace zephrin {
 std::vector<std::wstring> CommandArguments(const wchar_t* commandLine);
 
 // What the program was started for: the switch is the whole first argument,
-// in any ASCII case (no locale's folding); one that takes a file takes the
-// argument after it.
-enum class StartMode { Window, CheckUpdate, Restore, Report };
+// in any ASCII case (no locale's folding); the arguments it takes are the
+// ones after it, empty where they are missing.
+enum class StartMode { Window, CheckUpdate, Restore, Report, Optimize, Check };
 struct StartSwitch {
     const wchar_t* name;  // in lower case
     StartMode mode;
-    bool takesFile;
+    int arguments;
 };
 inline constexpr StartSwitch kStartSwitches[] = {
-    {kCheckUpdateArgument, StartMode::CheckUpdate, false},
-    {kRestoreArgument, StartMode::Restore, false},
-    {kReportArgument, StartMode::Report, true},
+    {kCheckUpdateArgument, StartMode::CheckUpdate, 0},
+    {kRestoreArgument, StartMode::Restore, 0},
+    {kReportArgument, StartMode::Report, 1},
+    {kOptimizeArgument, StartMode::Optimize, 2},
+    {kCheckArgument, StartMode::Check, 2},
 };
 struct StartRequest {
     StartMode mode = StartMode::Window;
-    std::wstring file;
+    std::vector<std::wstring> arguments;  // as many as the switch takes
+    const std::wstring& file() const { return arguments.at(0); }
 };
 StartRequest ReadStartRequest(const wchar_t* commandLine);
 

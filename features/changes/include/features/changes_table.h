@@ -15,7 +15,7 @@ namespace zephrin {
 
 // One cell of registry data.
 struct DataCell {
-    enum State { Set, NotSet, CannotBeRead, NotChanged };
+    enum State { Set, NotSet, CannotBeRead, NotChanged, NoUser };
     State state = NotSet;
     RawValue value;  // when Set
 };
@@ -37,12 +37,14 @@ struct ChangesTable {
     RealWindowsVersion system;
     int connectionRow = 0;
     int speedLevel = 0;
+    // Whose per-user values the table shows: their security identifier; empty when no one is logged on.
+    std::wstring user;
     bool backupHeld = false;
     std::vector<ChangesRow> rows;  // the plan's order
 };
 
-ChangesTable ReadChangesTable(int connectionRow, int speedLevel, const std::wstring& desktopUser,
-                              const RealWindowsVersion& system);
+// For nobody, the per-user values are NoUser throughout.
+ChangesTable ReadChangesTable(int connectionRow, int speedLevel, const PerUser& user, const RealWindowsVersion& system);
 
 // REG_DWORD and friends by their registry names; others as "0x" and the number.
 std::wstring RegistryTypeName(DWORD type);
