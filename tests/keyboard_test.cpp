@@ -352,7 +352,9 @@ TEST(ScreenReaders, NothingInTheWaitingWindowActsAndOneOptimizationRuns) {
     bool stillWaiting = true, otherWindow = false;
     WaitUntil([&] {
         if (!IsWindowVisible(progress)) return true;
-        stillWaiting = stillWaiting && !IsWindowEnabled(main);
+        // At the very end of the steps the main window is enabled a moment before the progress window hides,
+        // so that activation returns to it: enabled while the steps still run is enabled for longer.
+        if (IsWindowEnabled(main) && !WaitUntil([&] { return !IsWindowVisible(progress); }, 2s)) stillWaiting = false;
         otherWindow = otherWindow || (about && IsWindowVisible(about)) || FindTopWindow(L"TZPChangesForm", p.pid()) ||
                       FindTopWindow(L"#32768", p.pid());
         return false;
