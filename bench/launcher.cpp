@@ -1,6 +1,7 @@
 // Starts a program and reports, as one JSON line, how long it took until its
 // visible top-level window of a given class answered a message, its working
-// set then, and the CPU time it used over the next 3 s of idling. With
+// set and the libraries it had loaded then, and the CPU time it used over the
+// next 3 s of idling. With
 // --until-exit it reports the time from start to the program's end instead.
 //   launcher.exe [--until-exit] <window class or -> <program> [arguments...]
 #include <windows.h>
@@ -33,6 +34,23 @@ BOOL CALLBACK FindVisible(HWND w, LPARAM lp) {
 
 double Ms(LARGE_INTEGER a, LARGE_INTEGER b, LARGE_INTEGER freq) {
     return static_cast<double>(b.QuadPart - a.QuadPart) * 1000.0 / static_cast<double>(freq.QuadPart);
+}
+
+// The file names of the modules loaded in a process, lowercase, as a JSON array.
+std::string LoadedModules(HANDLE process) {
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (!EnumProcessModules(process, modules, sizeof modules, &bytes)) return "[]";
+    std::string out = "[";
+    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+        wchar_t name[MAX_PATH] = {};
+        if (!GetModuleBaseNameW(process, modules[i], name, MAX_PATH)) continue;
+        CharLowerW(name);
+        char narrow[MAX_PATH * 2] = {};
+        WideCharToMultiByte(CP_UTF8, 0, name, -1, narrow, sizeof narrow, nullptr, nullptr);
+        out += (out.size() > 1 ? ", \"" : "\"") + std::string(narrow) + "\"";
+    }
+    return out + "]";
 }
 
 ULONGLONG CpuTime100ns(HANDLE process) {
@@ -87,12 +105,14 @@ int wmain(int argc, wchar_t** argv) {
     }
     PROCESS_MEMORY_COUNTERS memory{sizeof memory};
     GetProcessMemoryInfo(pi.hProcess, &memory, sizeof memory);
+    const std::string modules = LoadedModules(pi.hProcess);
     const ULONGLONG before = CpuTime100ns(pi.hProcess);
     Sleep(3000);
     const ULONGLONG after = CpuTime100ns(pi.hProcess);
     PostMessageW(s.found, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-    std::printf("{\"startup_ms\": %.1f, \"working_set_kb\": %lu, \"idle_cpu_ms\": %.1f}\n", Ms(start, ready, freq),
-                static_cast<unsigned long>(memory.WorkingSetSize / 1024), static_cast<double>(after - before) / 10000.0);
+    std::printf("{\"startup_ms\": %.1f, \"working_set_kb\": %lu, \"idle_cpu_ms\": %.1f, \"dlls\": %s}\n",
+                Ms(start, ready, freq), static_cast<unsigned long>(memory.WorkingSetSize / 1024),
+                static_cast<double>(after - before) / 10000.0, modules.c_str());
     return 0;
 }

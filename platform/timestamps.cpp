@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/system_library.h"
+
 namespace zephrin {
 namespace {
 
@@ -136,11 +138,17 @@ std::wstring TimestampToDateText(const std::wstring& text) {
 
 std::optional<DateTime> ParseLocalDateText(const std::wstring& text) {
     if (text.empty()) return std::nullopt;
+    // OLE Automation is large and only this parser needs it: loaded when a date is first read, not with
+    // the program, so that the commands, which read none, never load it.
+    static auto* const allocString = SystemFunction<decltype(SysAllocString)>(L"oleaut32.dll", "SysAllocString");
+    static auto* const freeString = SystemFunction<decltype(SysFreeString)>(L"oleaut32.dll", "SysFreeString");
+    static auto* const dateFromString = SystemFunction<decltype(VarDateFromStr)>(L"oleaut32.dll", "VarDateFromStr");
+    if (!allocString || !freeString || !dateFromString) return std::nullopt;
     DATE parsed = 0;
-    BSTR str = SysAllocString(text.c_str());
+    BSTR str = allocString(text.c_str());
     if (!str) return std::nullopt;
-    const HRESULT hr = VarDateFromStr(str, LOCALE_USER_DEFAULT, 0, &parsed);
-    SysFreeString(str);
+    const HRESULT hr = dateFromString(str, LOCALE_USER_DEFAULT, 0, &parsed);
+    freeString(str);
     if (FAILED(hr)) return std::nullopt;
     return parsed;
 }

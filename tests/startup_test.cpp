@@ -3,11 +3,15 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
 
 #include <memory>
 
 #include "app/startup.h"
 #include "harness.h"
+#include "platform/handles.h"
 #include "platform/program_key.h"
 #include "platform/timestamps.h"
 
@@ -164,6 +168,27 @@ TEST_F(StartupTest, SecondStartRestoresTheFirstCopyAndEnds) {
     EXPECT_EQ(first.WaitExit(20s), std::optional<DWORD>(0));
 }
 
+// Only the update check talks to the network, in a copy of its own: the window's process never loads Winsock.
+TEST_F(StartupTest, TheWindowsProcessLoadsNoWinsock) {
+    Program p;
+    HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(main) != FALSE; }, 10s));
+    ASSERT_TRUE(WaitUntilPainted(main, 10s));
+    std::vector<std::wstring> modules;
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, p.pid()));
+    MODULEENTRY32W module{sizeof module};
+    for (BOOL more = Module32FirstW(snapshot.get(), &module); more; more = Module32NextW(snapshot.get(), &module)) {
+        CharLowerW(module.szModule);
+        modules.push_back(module.szModule);
+    }
+    auto loaded = [&](const wchar_t* name) { return std::find(modules.begin(), modules.end(), name) != modules.end(); };
+    ASSERT_TRUE(loaded(L"user32.dll")) << "the list of its modules is read";
+    EXPECT_FALSE(loaded(L"ws2_32.dll"));
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
+}
+
 TEST(Hardening, AnOverrunOnTheStackEndsTheProgramBeforeItGoesOn) {
     // Built as the programs are: the canary of a function's frame, and a copy checked against its destination.
     for (const wchar_t* how : {L"canary", L"copy"}) {
@@ -183,7 +208,7 @@ TEST(PlantedLibraries, NeitherProgramLoadsALibraryLyingBesideIt) {
     // import nothing from it is the import check's to keep.)
     const std::wstring folder = BinFolder() + L"planted\\";
     CreateDirectoryW(folder.c_str(), nullptr);
-    const wchar_t* planted[] = {L"crypt32.dll"};
+    const wchar_t* planted[] = {L"crypt32.dll", L"ws2_32.dll"};
     for (const wchar_t* name : planted) {
         DeleteFileW((folder + name + L".loaded").c_str());
         ASSERT_TRUE(CopyFileW((BinFolder() + L"planted_dll.dll").c_str(), (folder + name).c_str(), FALSE));
@@ -198,6 +223,8 @@ TEST(PlantedLibraries, NeitherProgramLoadsALibraryLyingBesideIt) {
         NativeFirst() {
             for (const wchar_t* exe : {L"Zephrin.exe", L"ZephrinUpdate.exe"})
                 WriteSz(HKEY_CURRENT_USER, Key(exe), L"crypt32", L"native,builtin");
+            // Zephrin.exe loads Winsock at its first call, for the update check: by its full path.
+            WriteSz(HKEY_CURRENT_USER, Key(L"Zephrin.exe"), L"ws2_32", L"native,builtin");
         }
         ~NativeFirst() {
             for (const wchar_t* exe : {L"Zephrin.exe", L"ZephrinUpdate.exe"}) DeleteKeyTree(HKEY_CURRENT_USER, Key(exe));
@@ -217,6 +244,11 @@ TEST(PlantedLibraries, NeitherProgramLoadsALibraryLyingBesideIt) {
         EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
     }
     {
+        // No update server answers here either: the check asks, finds none and ends without a word.
+        Program check(L"/checkupdate", folder + L"Zephrin.exe");
+        EXPECT_EQ(check.WaitExit(60s), std::optional<DWORD>(0));
+    }
+    {
         // No update server answers here: the updater gets as far as its signature check's set-up and says so.
         Program u(L"", folder + L"ZephrinUpdate.exe");
         const auto box = WaitForMessageBox(u.pid(), 60s);
@@ -233,7 +265,8 @@ TEST(PlantedLibraries, NeitherProgramLoadsALibraryLyingBesideIt) {
     ASSERT_NE(control, nullptr);
     FreeLibrary(control);
     EXPECT_NE(GetFileAttributesW((folder + L"control.dll.loaded").c_str()), INVALID_FILE_ATTRIBUTES);
-    for (const wchar_t* f : {L"crypt32.dll", L"crypt32.dll.loaded", L"msimg32.dll", L"msimg32.dll.loaded",
+    for (const wchar_t* f : {L"crypt32.dll", L"crypt32.dll.loaded", L"ws2_32.dll", L"ws2_32.dll.loaded",
+                             L"msimg32.dll", L"msimg32.dll.loaded",
                              L"control.dll", L"control.dll.loaded", L"Zephrin.exe", L"ZephrinUpdate.exe"})
         DeleteFileW((folder + f).c_str());
     RemoveDirectoryW(folder.c_str());

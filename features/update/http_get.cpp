@@ -1,6 +1,7 @@
 #include "http_get.h"
 
 #include <boost/asio/connect.hpp>
+#include <boost/asio/detail/winsock_init.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
@@ -19,6 +20,24 @@ namespace beast = boost::beast;
 namespace http = beast::http;
 using tcp = net::ip::tcp;
 using Clock = std::chrono::steady_clock;
+
+// Asio starts Winsock while the program starts, in every program that links
+// it, and with that loads ws2_32.dll into processes that never use the
+// network. This marks Winsock as started by us before any of Asio's own
+// objects are made (the earliest priority there is), so that Asio leaves it
+// alone; StartWinsock then starts it for real at the first request.
+static boost::asio::detail::winsock_init<>::manual winsockStartedByUs __attribute__((init_priority(101)));
+
+void StartWinsock() {
+    // Never cleaned up: a name may still be resolving on a thread of its own when a request ends.
+    static const bool started = [] {
+        WSADATA data;
+        if (WSAStartup(MAKEWORD(2, 0), &data) == 0) return true;
+        TraceSwallowed(L"Winsock did not start");
+        return false;
+    }();
+    (void)started;
+}
 
 std::string HttpHostField(const std::string& host, unsigned short port) {
     return port == 80 ? host : host + ":" + std::to_string(port);
@@ -128,6 +147,7 @@ private:
 HttpGetEnd HttpGet(const HttpGetRequest& request, const HttpGetDeadlines& deadlines, const HttpBytes& receive,
                    const Resolver& resolve, FetchCancel* cancel) {
     try {
+        StartWinsock();
         const auto connectDeadline = Clock::now() + deadlines.connect;
         const auto endpoints =
             ResolveEndpoints(resolve, request.host, request.port, connectDeadline, cancel ? cancel->flag() : nullptr);

@@ -18,6 +18,10 @@
 
 namespace zephrin {
 
+// Starts Winsock for the rest of the process, once, before the first name is
+// resolved or connection made; never at the program's start (http_get.cpp).
+void StartWinsock();
+
 // The host's addresses as endpoints on `port`; empty when none came in time,
 // none could be read, or `cancelled` became true first.
 std::vector<boost::asio::ip::tcp::endpoint> ResolveEndpoints(const Resolver& resolve, const std::string& host,

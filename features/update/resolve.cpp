@@ -14,6 +14,7 @@
 namespace zephrin {
 
 std::vector<std::string> SystemResolve(const std::string& host, const std::string& service) {
+    StartWinsock();
     boost::asio::io_context ioc;
     boost::asio::ip::tcp::resolver resolver(ioc);
     boost::system::error_code ec;
