@@ -42,7 +42,7 @@ std::string LoadedModules(HANDLE process) {
     DWORD bytes = 0;
     if (!EnumProcessModules(process, modules, sizeof modules, &bytes)) return "[]";
     std::string out = "[";
-    for (DWORD i = 0; i < bytes / sizeof(HMODULE) && i < 512; ++i) {
+    for (DWORD i = 1; i < bytes / sizeof(HMODULE) && i < 512; ++i) {  // 0 is the program itself
         wchar_t name[MAX_PATH] = {};
         if (!GetModuleBaseNameW(process, modules[i], name, MAX_PATH)) continue;
         CharLowerW(name);

@@ -52,14 +52,15 @@ ensure_prefix() {  # prefix-dir
   fi
 }
 
-# Starts Xvfb when there is no display; sets DISPLAY and XVFB_PID.
+# Starts Xvfb when there is no display; sets DISPLAY and XVFB_PID. The screen
+# holds the main window at 200 % (1528 x 1000 and its frame).
 XVFB_PID=
 ensure_display() {
   if [ -n "${DISPLAY:-}" ] && [ -z "${ZEPHRIN_FORCE_XVFB:-}" ]; then return 0; fi
   local fifo
   fifo=$(mktemp -u)
   mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -dpi "${ZEPHRIN_DPI:-96}" 3>"$fifo" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp -dpi "${ZEPHRIN_DPI:-96}" 3>"$fifo" >/dev/null 2>&1 &
   XVFB_PID=$!
   local number
   read -r number <"$fifo"

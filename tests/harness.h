@@ -137,6 +137,8 @@ bool SaveScreenPng(const RECT& screenRect, const std::wstring& fileName);
 bool WaitUntilPainted(HWND window, std::chrono::milliseconds timeout);
 // Pixels in a screen rectangle that are clearly coloured, not white, black or grey.
 int CountColoredPixels(const RECT& screenRect);
+// What the screen shows in a rectangle, row by row, as 0x00RRGGBB.
+std::vector<uint32_t> CaptureScreen(const RECT& screenRect);
 }  // namespace zephrin::test
 
 namespace zephrin::test {

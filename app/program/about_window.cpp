@@ -46,6 +46,7 @@ AboutWindow::AboutWindow(MainWindow& main, Actions& actions)
     Picture* icon = Add<Picture>(panel, a::LargeIcon.key, L"PRODUCTICON");
     icon->bounds = {372, 130, 256, 256};
     icon->exposed = Component::Exposed::Graphic;
+    icon->keepInHighContrast = true;
     versionLabel_ = Add<Label>(panel, a::VersionLabel.key);
     versionLabel_->bounds = {72, 82, 0, 0};
     versionLabel_->parentFont = false;

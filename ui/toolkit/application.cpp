@@ -1,5 +1,6 @@
 #include "ui/application.h"
 #include "platform/trace.h"
+#include "ui/display.h"
 
 namespace zephrin::ui {
 
@@ -23,6 +24,17 @@ void Application::InstallHandCursor() {
         SetCursor(CursorId::HandPoint, hand);
     else
         RemoveCursor(CursorId::HandPoint);
+}
+
+bool Application::HighContrast() {
+    if (highContrast_ < 0) highContrast_ = SystemHighContrast() ? 1 : 0;
+    return highContrast_ == 1;
+}
+
+bool Application::ReadHighContrast() {
+    const int before = highContrast_;
+    highContrast_ = SystemHighContrast() ? 1 : 0;
+    return before != highContrast_;
 }
 
 void Application::Dispatch(MSG& msg) {

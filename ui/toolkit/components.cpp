@@ -83,8 +83,19 @@ void Container::SetHovered(Component* c) {
     if (c && c->onMouseEnter) c->onMouseEnter();
 }
 
+COLORREF Container::BackColor() const {
+    if (!Application::Instance().HighContrast()) return ResolveColor(Background());
+    return GetSysColor(Background() == kButtonFace ? COLOR_BTNFACE : COLOR_WINDOW);
+}
+
+COLORREF Container::TextColor(Color designed, bool link) const {
+    if (!Application::Instance().HighContrast()) return ResolveColor(designed);
+    if (link) return GetSysColor(COLOR_HOTLIGHT);
+    return GetSysColor(Background() == kButtonFace ? COLOR_BTNTEXT : COLOR_WINDOWTEXT);
+}
+
 void Container::PaintContainer(HDC dc, const RECT& client) {
-    UniqueBrush brush(CreateSolidBrush(ResolveColor(Background())));
+    UniqueBrush brush(CreateSolidBrush(BackColor()));
     FillRect(dc, &client, brush.get());
     for (Component* c : children_) {
         if (!c->IsWindowless()) continue;
@@ -182,9 +193,9 @@ bool Container::HandleContainerMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp,
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: {
         HDC dc = reinterpret_cast<HDC>(wp);
-        SetBkColor(dc, ResolveColor(Background()));
-        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-        backgroundBrush_.reset(CreateSolidBrush(ResolveColor(Background())));
+        SetBkColor(dc, BackColor());
+        SetTextColor(dc, TextColor(kWindowText, false));
+        backgroundBrush_.reset(CreateSolidBrush(BackColor()));
         result = reinterpret_cast<LRESULT>(backgroundBrush_.get());
         return true;
     }
@@ -256,7 +267,7 @@ void Label::Paint(HDC dc) {
     const FontSpec f = EffectiveFont();
     SelectScope select(dc, form()->FontHandle(f));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ResolveColor(f.color));
+    SetTextColor(dc, parent()->TextColor(f.color, form()->IsLink(this)));
     RECT r = PixelRect();
     UINT flags = DT_NOPREFIX | (rightAligned ? DT_RIGHT : DT_LEFT);
     if (wordWrap) {
@@ -277,10 +288,38 @@ void Label::Paint(HDC dc) {
 
 void Picture::Paint(HDC dc) {
     RECT r = PixelRect();
+    if (!keepInHighContrast && Application::Instance().HighContrast()) return PaintInHighContrast(dc, r);
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (!bitmap_.handle || bitmap_.width != w || bitmap_.height != h)
         bitmap_ = Application::Instance().pictures().Take(Application::Instance().instance(), resource_, w, h);
     DrawBitmap(dc, bitmap_, r.left, r.top);
+}
+
+void Picture::PaintInHighContrast(HDC dc, const RECT& r) {
+    const COLORREF ink = parent()->TextColor(kWindowText, false);
+    if (exposed == Exposed::Graphic && form()) {
+        // A logo is the product's name: it stays, in the user's colours.
+        const std::wstring name = form()->Title();
+        FontSpec f = EffectiveFont();
+        f.style |= kBold;
+        // As large as fits: half the picture's height at most.
+        for (f.sizePt = (std::max)(8, MulDiv(r.bottom - r.top, 72, form()->Dpi()) / 2); f.sizePt > 8; --f.sizePt) {
+            SelectScope measure(dc, form()->FontHandle(f));
+            RECT need{0, 0, 0, 0};
+            DrawTextW(dc, name.c_str(), -1, &need, DT_NOPREFIX | DT_SINGLELINE | DT_CALCRECT);
+            if (need.right <= r.right - r.left) break;
+        }
+        SelectScope select(dc, form()->FontHandle(f));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ink);
+        RECT text = r;
+        DrawTextW(dc, name.c_str(), -1, &text, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS);
+        return;
+    }
+    if (!onClick) return;
+    // A picture that is pressed keeps its outline, so that it still reads as a button.
+    UniqueBrush frame(CreateSolidBrush(ink));
+    FrameRect(dc, &r, frame.get());
 }
 
 void Picture::WantPictures(std::vector<PictureRequest>& out) const {
@@ -308,9 +347,20 @@ void Bevel::Paint(HDC dc) {
 
 // ---- Windowed controls -----------------------------------------------------
 
-HWND Control::CreateChild(const wchar_t* className, DWORD style, DWORD exStyle, MessageTarget* target, int height) {
+int Control::WindowHeight() const {
+    const RECT r = PixelRect();
+    return r.bottom - r.top;
+}
+
+void Control::DpiChanged() {
+    if (!window_) return;
+    const RECT r = PixelRect();
+    SetWindowPos(window_, nullptr, r.left, r.top, r.right - r.left, WindowHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+HWND Control::CreateChild(const wchar_t* className, DWORD style, DWORD exStyle, MessageTarget* target) {
     RECT r = PixelRect();
-    if (height >= 0) r.bottom = r.top + height;
+    r.bottom = r.top + WindowHeight();
     WindowArgs w;
     w.className = className;
     w.title = caption_.c_str();
@@ -347,7 +397,7 @@ void Control::SetBounds(const DesignRect& r) {
     bounds = r;
     if (!window_) return;
     const RECT p = PixelRect();
-    SetWindowPos(window_, nullptr, p.left, p.top, p.right - p.left, p.bottom - p.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(window_, nullptr, p.left, p.top, p.right - p.left, WindowHeight(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Control::NameForScreenReaders() {
@@ -503,6 +553,12 @@ void ListView::Fill() {
     InvalidateRect(window_, nullptr, TRUE);
 }
 
+void ListView::DpiChanged() {
+    Control::DpiChanged();
+    for (size_t i = 0; window_ && i < columns_.size(); ++i)
+        SendMessageW(window_, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(Scale(columns_[i].width), 0));
+}
+
 std::wstring ListView::SelectedText() const {
     std::wstring text;
     auto line = [&text](const std::vector<std::wstring>& cells) {
@@ -570,6 +626,10 @@ HIMAGELIST ImageList::Get() {
     return list_.get();
 }
 
+void ImageList::DpiChanged() {
+    if (list_) retired_ = std::move(list_);
+}
+
 void ImageList::WantPictures(std::vector<PictureRequest>& out) const {
     if (list_) return;
     for (const auto& res : resources_) out.push_back({res, Scale(16), Scale(16)});
@@ -580,10 +640,18 @@ HWND ImageCombo::FocusWindow() const {
     return inner ? inner : window_;
 }
 
+int ImageCombo::WindowHeight() const {
+    // The dropped list is sized by the window height.
+    return Scale(bounds.height) * (static_cast<int>(rows_.size()) + 2);
+}
+
+void ImageCombo::DpiChanged() {
+    Control::DpiChanged();
+    if (window_ && images_) SendMessageW(window_, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_->Get()));
+}
+
 void ImageCombo::Realize() {
-    // The dropped list is sized by the window height at creation.
-    const int listHeight = Scale(bounds.height) * (static_cast<int>(rows_.size()) + 2);
-    if (!CreateChild(WC_COMBOBOXEXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, nullptr, listHeight)) return;
+    if (!CreateChild(WC_COMBOBOXEXW, WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0, nullptr)) return;
     if (images_) SendMessageW(window_, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_->Get()));
     int index = 0;
     for (const Row& row : rows_) {
@@ -616,6 +684,11 @@ void TrackBar::Realize() {
         SendMessageW(t, TBM_SETLINESIZE, 0, 1);
         SendMessageW(t, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(Scale(thumbLength)), 0);
     }
+}
+
+void TrackBar::DpiChanged() {
+    Control::DpiChanged();
+    if (window_) SendMessageW(window_, TBM_SETTHUMBLENGTH, static_cast<WPARAM>(Scale(thumbLength)), 0);
 }
 
 void TrackBar::SetPosition(int position) {

@@ -3,6 +3,7 @@
 #include "platform/text.h"
 
 #include "ui/application.h"
+#include "ui/display.h"
 #include "ui/toolkit.h"
 
 namespace zephrin::ui {
@@ -89,6 +90,31 @@ void Form::FontsChanged() {
     if (window_) InvalidateRect(window_.get(), nullptr, FALSE);
 }
 
+void Form::DisplayChanged(HWND wnd, UINT msg) {
+    Application::Instance().ReadHighContrast();
+    // Only top-level windows hear of new colours; the common controls among ours must be told.
+    if (msg == WM_SYSCOLORCHANGE)
+        for (auto& c : components_)
+            if (HWND child = c->Handle()) SendMessageW(child, WM_SYSCOLORCHANGE, 0, 0);
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+void Form::SetDpi(int dpi, const RECT* suggested) {
+    if (dpi > 0 && dpi != dpi_) {
+        // The fonts of the DPI before stay until every control has its new one.
+        std::map<std::wstring, UniqueFont> before = std::move(fonts_);
+        fonts_.clear();
+        dpi_ = dpi;
+        for (auto& c : components_) c->DpiChanged();
+        FontsChanged();
+        PlaceStops();
+    }
+    if (suggested && window_)
+        SetWindowPos(window_.get(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (window_) RedrawWindow(window_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void Form::RealizeChildren(Container* container) {
     std::vector<Component*> windowed;
     for (Component* c : container->children_)
@@ -146,6 +172,17 @@ LRESULT Form::HandleMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFOCUS:
         if (RestoreFocus()) return 0;
         break;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_THEMECHANGED:
+        DisplayChanged(wnd, msg);
+        break;
+    case kMakeStops:
+        EnsureStops();
+        return 0;
+    case kDpiChangedMessage:
+        SetDpi(LOWORD(wp), reinterpret_cast<const RECT*>(lp));
+        return 0;
     case WM_CLOSE:
         if (quitOnClose) {
             closed_ = true;
@@ -203,7 +240,6 @@ void Form::Create() {
     window_.reset(CreateWindowFor(inst, w, this));
     if (!window_) return;
     RealizeChildren(this);
-    MakeStops();
     for (auto& c : components_)
         if (auto* control = dynamic_cast<Control*>(c.get())) control->NameForScreenReaders();
     if (fontsAtCreate) FontsChanged();
@@ -243,6 +279,8 @@ void Form::Show() {
     }
     ShowWindow(window_.get(), SW_SHOW);
     UpdateWindow(window_.get());
+    // Posted messages come before input: no key can reach the window before its stops.
+    if (!stopsMade_) PostMessageW(window_.get(), kMakeStops, 0, 0);
 }
 
 void Form::Hide() {

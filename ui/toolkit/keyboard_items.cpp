@@ -100,27 +100,53 @@ KeyboardItem* Form::AddKeyboardItem(Label* text, std::vector<Component*> parts, 
     return items_.back().get();
 }
 
-KeyboardItem* Form::ItemOf(const Component* part) const {
+KeyboardItem* Form::PartOf(const Component* part) const {
     for (const auto& item : items_)
         for (const Component* p : item->parts)
             if (p == part) return item.get();
     return nullptr;
 }
 
+KeyboardItem* Form::ItemOf(const Component* part) const {
+    EnsureStops();
+    return PartOf(part);
+}
+
+bool Form::IsLink(const Component* part) const {
+    const KeyboardItem* item = PartOf(part);
+    return item && item->link;
+}
+
+void Form::EnsureStops() const {
+    if (stopsMade_ || !window_) return;
+    stopsMade_ = true;
+    // The stops are the form's windows; making them is no change to what the form shows.
+    const_cast<Form*>(this)->MakeStops();
+}
+
 KeyboardItem* Form::ItemOfStop(HWND stop) const {
+    EnsureStops();
     for (const auto& item : items_)
         if (item->stop == stop) return item.get();
     return nullptr;
 }
+
+namespace {
+// Where an item's stop sits on the form: at the item's corner, where a screen magnifier follows the focus.
+POINT StopPoint(const KeyboardItem& item, HWND form) {
+    const RECT r = item.RectOn(item.parts.front()->parent());
+    POINT at{r.left, r.top};
+    MapWindowPoints(item.ContainerWindow(), form, &at, 1);
+    return at;
+}
+}  // namespace
 
 void Form::MakeStops() {
     HINSTANCE inst = Application::Instance().instance();
     RegisterWindowClass(inst, kStopClass);
     // Made after the controls, so that the stops follow them in the tab order, in the order the items were added.
     for (const auto& item : items_) {
-        const RECT r = item->RectOn(item->parts.front()->parent());
-        POINT at{r.left, r.top};
-        MapWindowPoints(item->ContainerWindow(), Handle(), &at, 1);
+        const POINT at = StopPoint(*item, Handle());
         item->stopTarget = std::make_unique<FocusStop>(*item);
         WindowArgs w;
         w.className = kStopClass;
@@ -129,6 +155,14 @@ void Form::MakeStops() {
         w.rect = RECT{at.x, at.y, at.x, at.y};
         w.parent = Handle();
         item->stop = CreateWindowFor(inst, w, item->stopTarget.get());
+    }
+}
+
+void Form::PlaceStops() {
+    for (const auto& item : items_) {
+        if (!item->stop) continue;
+        const POINT at = StopPoint(*item, Handle());
+        SetWindowPos(item->stop, nullptr, at.x, at.y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 

@@ -60,6 +60,12 @@ public:
     // The hand-point entry is the system's hand, where the system has one.
     void InstallHandCursor();
 
+    // Whether the windows paint in the system's colours alone: read at first
+    // use and again when a window hears that the colours or settings changed.
+    bool HighContrast();
+    // Reads it again; true when it changed.
+    bool ReadHighContrast();
+
     // Sees every key press of every window before it is dispatched.
     std::function<void(const MSG&)> onShortCut;
 
@@ -79,6 +85,7 @@ private:
     std::unique_ptr<ScreenReaderBridge> screenReaders_;
     PicturePrefetch pictures_;
     bool terminated_ = false;
+    int highContrast_ = -1;  // not read yet
 };
 
 }  // namespace zephrin::ui

@@ -122,6 +122,8 @@ public:
     virtual HWND Handle() const { return nullptr; }
     // Called after the form's fonts changed.
     virtual void FontsChanged();
+    // Called when the form moved to another DPI, before the fonts change.
+    virtual void DpiChanged() {}
     void Invalidate() const;
 
 protected:
@@ -155,6 +157,10 @@ public:
     const std::vector<Component*>& children() const { return children_; }
     Component* hovered() const { return hovered_; }
     Form* containerForm() const { return containerForm_; }
+    // What is painted here: the designed colours, or the system's alone while
+    // high contrast is on (window or button face, their text, links as links).
+    COLORREF BackColor() const;
+    COLORREF TextColor(Color designed, bool link) const;
 
 protected:
     friend class Form;
@@ -201,8 +207,13 @@ public:
     bool IsWindowless() const override { return true; }
     void Paint(HDC dc) override;
     void WantPictures(std::vector<PictureRequest>& out) const override;
+    // High contrast keeps an icon. Any other picture is left out: it lies
+    // behind text, or is text drawn in colours the user did not choose.
+    bool keepInHighContrast = false;
 
 private:
+    // What stands in for the picture in high contrast.
+    void PaintInHighContrast(HDC dc, const RECT& r);
     std::wstring resource_;
     Bitmap bitmap_;  // decoded lazily at the drawn size
 };
@@ -226,6 +237,7 @@ public:
     HWND Handle() const override { return window_; }
     bool HasFont() const override { return true; }
     void FontsChanged() override;
+    void DpiChanged() override;
     void SetEnabled(bool enabled);
     bool Enabled() const;
     // Moves the control's window too, when it has one.
@@ -236,6 +248,8 @@ public:
     Label* labelledBy = nullptr;
     // The window that takes the focus for this control (a combo box's inner list), else its own.
     virtual HWND FocusWindow() const { return window_; }
+    // The height its window is made with, in pixels: the design height unless the control needs another.
+    virtual int WindowHeight() const;
     // Gives the windows of this control the name its label says.
     void NameForScreenReaders();
 
@@ -247,8 +261,7 @@ protected:
     void ParentDestroyed() override { window_ = nullptr; }
     // The one place where child windows are made; marks the window as this
     // component's and gives it the font. `height` overrides the design height.
-    HWND CreateChild(const wchar_t* className, DWORD style, DWORD exStyle = 0, MessageTarget* target = nullptr,
-                     int height = -1);
+    HWND CreateChild(const wchar_t* className, DWORD style, DWORD exStyle = 0, MessageTarget* target = nullptr);
     HWND window_ = nullptr;  // owned by the parent window
 
 private:
@@ -322,6 +335,7 @@ public:
     void Realize() override;
     // Titles and rows together: the list is filled once for both.
     void SetContents(std::vector<Column> columns, std::vector<std::vector<std::wstring>> rows);
+    void DpiChanged() override;
 
 protected:
     bool Notify(const NMHDR& header, LRESULT& result) override;
@@ -344,10 +358,13 @@ public:
     bool IsPlaced() const override { return false; }
     HIMAGELIST Get();
     void WantPictures(std::vector<PictureRequest>& out) const override;
+    // Made again at the new DPI on the next Get.
+    void DpiChanged() override;
 
 private:
     std::vector<std::wstring> resources_;
     UniqueImageList list_;  // lent to the combo boxes that show it, so it lives as long as the form
+    UniqueImageList retired_;  // the list of the DPI before, until every combo box has the new one
 };
 
 class ImageCombo : public Control {
@@ -364,6 +381,8 @@ public:
     int Selected() const;
     const std::vector<Row>& rows() const { return rows_; }
     HWND FocusWindow() const override;
+    int WindowHeight() const override;
+    void DpiChanged() override;
 
 private:
     ImageList* images_;  // owned by the form
@@ -376,6 +395,7 @@ public:
     void Realize() override;
     void SetPosition(int position);  // limited to the range
     int Position() const;
+    void DpiChanged() override;
     int minimum = 0, maximum = 1, thumbLength = 33;
 };
 
@@ -441,6 +461,8 @@ struct KeyboardItem {
 
 // Posted to a keyboard item's stop to press it on the window's own turn.
 inline constexpr UINT kPressItem = WM_APP + 0x3A0;
+// Posted to a form once it has been painted, to make its focus stops.
+inline constexpr UINT kMakeStops = WM_APP + 0x3A1;
 
 // The item whose focus stop this window is, or null.
 KeyboardItem* KeyboardItemOfStop(HWND stop);
@@ -499,6 +521,9 @@ public:
     HDC MeasureDC();
     // Re-applies fonts to every component after the form's or a component's font changed.
     void FontsChanged();
+    // Lays the window out again at `dpi`, in `suggested` (screen pixels) when given,
+    // with fonts, pictures and controls made for it.
+    void SetDpi(int dpi, const RECT* suggested);
 
     // Creates the hidden window and its child windows.
     void Create();
@@ -520,8 +545,14 @@ public:
     // Makes `parts` one keyboard item named by `text`; stops are made in the order items are added.
     KeyboardItem* AddKeyboardItem(Label* text, std::vector<Component*> parts, bool link);
     const std::vector<std::unique_ptr<KeyboardItem>>& items() const { return items_; }
+    // The item a part belongs to, and the item of a stop. Asking makes the
+    // stops when the window has none yet (they come after its first paint).
     KeyboardItem* ItemOf(const Component* part) const;
     KeyboardItem* ItemOfStop(HWND stop) const;
+    // Whether a part belongs to a link; asks nothing of the window, so painting may.
+    bool IsLink(const Component* part) const;
+    // Makes the stops now, if the window has none yet.
+    void EnsureStops() const;
     // A stop gained or lost the focus: outline it anew and tell screen readers.
     void ItemFocusChanged(const KeyboardItem& item, bool gained);
 
@@ -547,7 +578,11 @@ private:
     void Adopt(std::unique_ptr<Component> c, Container* parent);
     void RealizeChildren(Container* container);
     void MakeStops();
+    void PlaceStops();
+    KeyboardItem* PartOf(const Component* part) const;
     void Place();
+    // The colours, the high-contrast setting or a system setting changed.
+    void DisplayChanged(HWND wnd, UINT msg);
     // Gives the focus back to what held it when the window was deactivated; false when nothing can take it.
     bool RestoreFocus();
 
@@ -565,6 +600,9 @@ private:
     bool inModal_ = false;
     int modalResult_ = 0;
     bool closed_ = false;
+    // Nine zero-size windows cost the main window a few milliseconds before it
+    // could be seen: they are made after the first paint, or when first asked for.
+    mutable bool stopsMade_ = false;
 };
 
 }  // namespace zephrin::ui
