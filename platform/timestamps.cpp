@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "platform/system_library.h"
 
@@ -37,6 +38,20 @@ std::wstring LocaleTime(LCID locale, const SYSTEMTIME& st) {
     if (GetTimeFormatW(locale, 0, &st, nullptr, buf, 256) == 0) return {};
     return buf;
 }
+
+// The user's short date, and the time unless it is midnight.
+std::wstring ShortDateText(const SYSTEMTIME& st) {
+    std::wstring result = LocaleDate(LOCALE_USER_DEFAULT, DATE_SHORTDATE, st);
+    if (result.empty()) return {};
+    if (st.wHour != 0 || st.wMinute != 0 || st.wSecond != 0 || st.wMilliseconds != 0) {
+        const std::wstring time = LocaleTime(LOCALE_USER_DEFAULT, st);
+        if (time.empty()) return {};
+        result += L" " + time;
+    }
+    return result;
+}
+
+std::optional<DateTime> ParseOwnDateText(const std::wstring& text);
 
 }  // namespace
 
@@ -125,21 +140,63 @@ std::wstring TimestampToDateText(const std::wstring& text) {
     if (text.find_first_of(L":/") != std::wstring::npos) return text;
     const auto seconds = ParseTimestamp(text);
     if (!seconds) return {};
-    const SYSTEMTIME st = SystemTimeFromDateTime(DateTimeFromTimestamp(*seconds));
-    std::wstring result = LocaleDate(LOCALE_USER_DEFAULT, DATE_SHORTDATE, st);
-    if (result.empty()) return {};
-    if (st.wHour != 0 || st.wMinute != 0 || st.wSecond != 0 || st.wMilliseconds != 0) {
-        const std::wstring time = LocaleTime(LOCALE_USER_DEFAULT, st);
-        if (time.empty()) return {};
-        result += L" " + time;
-    }
-    return result;
+    return ShortDateText(SystemTimeFromDateTime(DateTimeFromTimestamp(*seconds)));
 }
+
+namespace {
+
+// Text this program wrote (ShortDateText) is read back without OLE Automation,
+// which costs the window's process its largest library: as the date and time
+// whose own text it is, found among the few readings of its numbers. Any other
+// text, or one with a two-digit year, is left to the system's parser.
+std::optional<DateTime> ParseOwnDateText(const std::wstring& text) {
+    std::vector<int> numbers, digits;
+    for (size_t i = 0; i < text.size();) {
+        if (text[i] < L'0' || text[i] > L'9') {
+            ++i;
+            continue;
+        }
+        int value = 0, count = 0;
+        for (; i < text.size() && text[i] >= L'0' && text[i] <= L'9'; ++i, ++count) {
+            if (count == 4) return std::nullopt;
+            value = value * 10 + (text[i] - L'0');
+        }
+        numbers.push_back(value);
+        digits.push_back(count);
+    }
+    const size_t n = numbers.size();
+    if (n != 3 && n != 5 && n != 6) return std::nullopt;
+    // The year, the month and the day in each order the locale might put them.
+    static constexpr int kOrders[6][3] = {{0, 1, 2}, {0, 2, 1}, {1, 0, 2}, {1, 2, 0}, {2, 0, 1}, {2, 1, 0}};
+    for (const auto& order : kOrders) {
+        if (digits[order[0]] != 4) continue;
+        const int year = numbers[order[0]], month = numbers[order[1]], day = numbers[order[2]];
+        if (year < 1601 || month < 1 || month > 12 || day < 1 || day > 31) continue;
+        const int hour = n > 3 ? numbers[3] : 0;
+        for (int h : {hour, hour + 12, hour == 12 ? 0 : -1}) {
+            if (h < 0 || h > 23 || (n == 3 && h != 0)) continue;
+            SYSTEMTIME st{};
+            st.wYear = static_cast<WORD>(year);
+            st.wMonth = static_cast<WORD>(month);
+            st.wDay = static_cast<WORD>(day);
+            st.wHour = static_cast<WORD>(h);
+            st.wMinute = static_cast<WORD>(n > 3 ? numbers[4] : 0);
+            st.wSecond = static_cast<WORD>(n > 5 ? numbers[5] : 0);
+            if (st.wMinute > 59 || st.wSecond > 59) continue;
+            const DateTime moment = DateTimeFromSystemTime(st);
+            const SYSTEMTIME exact = SystemTimeFromDateTime(moment);  // a 31 April becomes 1 May, and fails below
+            if (ShortDateText(exact) == text) return moment;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
 
 std::optional<DateTime> ParseLocalDateText(const std::wstring& text) {
     if (text.empty()) return std::nullopt;
-    // OLE Automation is large and only this parser needs it: loaded when a date is first read, not with
-    // the program, so that the commands, which read none, never load it.
+    if (const auto own = ParseOwnDateText(text)) return own;
+    // OLE Automation is large and only this parser needs it: loaded for a text this program did not write.
     static auto* const allocString = SystemFunction<decltype(SysAllocString)>(L"oleaut32.dll", "SysAllocString");
     static auto* const freeString = SystemFunction<decltype(SysFreeString)>(L"oleaut32.dll", "SysFreeString");
     static auto* const dateFromString = SystemFunction<decltype(VarDateFromStr)>(L"oleaut32.dll", "VarDateFromStr");

@@ -169,7 +169,7 @@ TEST_F(StartupTest, SecondStartRestoresTheFirstCopyAndEnds) {
 }
 
 // Only the update check talks to the network, in a copy of its own: the window's process never loads Winsock.
-TEST_F(StartupTest, TheWindowsProcessLoadsNoWinsock) {
+TEST_F(StartupTest, TheWindowsProcessLoadsNeitherWinsockNorOleAutomation) {
     Program p;
     HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
     ASSERT_NE(main, nullptr);
@@ -185,6 +185,8 @@ TEST_F(StartupTest, TheWindowsProcessLoadsNoWinsock) {
     auto loaded = [&](const wchar_t* name) { return std::find(modules.begin(), modules.end(), name) != modules.end(); };
     ASSERT_TRUE(loaded(L"user32.dll")) << "the list of its modules is read";
     EXPECT_FALSE(loaded(L"ws2_32.dll"));
+    // The window shows the date it stored at this start, read back as its own text.
+    EXPECT_FALSE(loaded(L"oleaut32.dll"));
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(p.WaitExit(20s), std::optional<DWORD>(0));
 }

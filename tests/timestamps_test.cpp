@@ -78,6 +78,10 @@ TEST(Timestamps, DisplayTextUsesTheLongFormats) {
     EXPECT_EQ(FormatTimestamp(L"86400"), L"Friday, January 2, 1970 - 12:00:00 AM");
     EXPECT_EQ(FormatTimestamp(L"1408406400"), L"Tuesday, August 19, 2014 - 12:00:00 AM");
     EXPECT_EQ(FormatTimestamp(L"8/18/2014 3:04:05 PM"), L"Monday, August 18, 2014 - 3:04:05 PM");
+    EXPECT_EQ(FormatTimestamp(L"8/18/2014 12:30:00 AM"), L"Monday, August 18, 2014 - 12:30:00 AM");
+    EXPECT_EQ(FormatTimestamp(L"8/18/2014 12:30:00 PM"), L"Monday, August 18, 2014 - 12:30:00 PM");
+    EXPECT_EQ(FormatTimestamp(L"8/18/14"), L"Monday, August 18, 2014 - 12:00:00 AM") << "a text not ours";
+    EXPECT_EQ(FormatTimestamp(L"2/30/2014 1:00:00 AM"), L"") << "no such day";
     EXPECT_EQ(FormatTimestamp(L""), L"");
     EXPECT_EQ(FormatTimestamp(L"not a number"), L"");
     EXPECT_EQ(FormatTimestamp(L"99/99/9999"), L"") << "a date text the locale cannot read";

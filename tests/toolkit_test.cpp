@@ -378,6 +378,11 @@ TEST(Pictures, DecodedAheadOnAnotherThreadTheyAreTheSameAsDecodedOnTheSpot) {
     const Bitmap background = prefetch.Take(module, L"BACKGROUND", 765, 500);
     EXPECT_EQ(background.width, 765);
     EXPECT_TRUE(background.opaque) << "copied, not blended";
+    BITMAP kept{};
+    ASSERT_TRUE(GetObjectW(background.handle.get(), sizeof kept, &kept));
+    EXPECT_EQ(kept.bmBitsPixel, 24) << "no alpha channel where nothing shows through";
+    ASSERT_TRUE(GetObjectW(icon.handle.get(), sizeof kept, &kept));
+    EXPECT_EQ(kept.bmBitsPixel, 32);
     EXPECT_FALSE(prefetch.Take(module, L"NOSUCHPICTURE", 16, 16).handle);
     // Taken once: the same picture again, or at a size nobody asked for, is decoded on the spot.
     const Bitmap again = prefetch.Take(module, L"BACKGROUND", 382, 250);

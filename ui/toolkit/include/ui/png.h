@@ -1,7 +1,7 @@
 #pragma once
 // Pictures from PNG resources, decoded by a decoder built into the program
 // (no imaging codec of the system, which Windows 2000 and XP lack) into
-// premultiplied 32-bit DIBs.
+// premultiplied 32-bit DIBs, or 24-bit ones where nothing shows through.
 #include <windows.h>
 
 #include <cstdint>
@@ -41,7 +41,8 @@ struct PictureRequest {
 
 // Decodes pictures on a thread of its own while the window that shows them
 // is still being made, so that the decoder's start and the decoding itself
-// do not hold up the window's first appearance.
+// do not hold up the window's first appearance. The thread only decodes; the
+// bitmaps are made by the thread that takes them, which is the window's.
 class PicturePrefetch {
 public:
     PicturePrefetch() = default;
@@ -58,9 +59,9 @@ private:
     struct Slot {
         explicit Slot(PictureRequest r) : request(std::move(r)) {}
         PictureRequest request;
-        Bitmap bitmap;
+        std::vector<uint8_t> pixels;  // premultiplied BGRA rows; empty when it could not be decoded
         bool started = false;
-        Event done;  // set once `bitmap` holds what the worker made
+        Event done;  // set once `pixels` holds what the worker made
     };
     void Work();
 
