@@ -41,6 +41,21 @@ TEST(ProgramIdentity, ManifestAsksForWhatTheProgramNeeds) {
         EXPECT_NE(m.find(part), std::string::npos) << part;
 }
 
+// Windows 10 1703 and later read dpiAwareness and move the windows between monitors per DPI; older systems
+// know only dpiAware, and "true" (not "true/pm") keeps 8.1 at the system DPI as before.
+TEST(ProgramIdentity, BothProgramsAreAwareOfEachMonitorsDpiWhereWindowsCanBe) {
+    for (const wchar_t* exe : {L"Zephrin.exe", L"ZephrinUpdate.exe"}) {
+        SCOPED_TRACE(Narrow(exe));
+        const std::string m = ManifestOf(BinFolder() + exe);
+        ASSERT_FALSE(m.empty());
+        EXPECT_NE(m.find("<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true</dpiAware>"),
+                  std::string::npos);
+        EXPECT_NE(m.find("<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2"
+                         "</dpiAwareness>"),
+                  std::string::npos);
+    }
+}
+
 // What Windows shows of each shipped file (the Details tab, and the UAC prompt of a file whose signature names no
 // program). The uninstaller is made from the setup program's stub and shares its version resource; its signature
 // gives it its own name. The program itself is 7.0.0.0 there, as its manifest is; the updater and the setup
