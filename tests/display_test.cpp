@@ -82,6 +82,12 @@ std::vector<std::string> ForeignColours(HWND window, const std::vector<RECT>& ic
     return foreign;
 }
 
+// The program's main window once it is painted; null when it does not come.
+HWND PaintedMainWindow(const Program& p) {
+    HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+    return main && WaitUntilPainted(main, 10s) ? main : nullptr;
+}
+
 void Click(HWND window, int x, int y) {
     PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
     PostMessageW(window, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
@@ -165,9 +171,8 @@ void CheckEveryWindow(DWORD pid, HWND main, const std::wstring& language) {
 
 TEST_F(Display, HighContrastTurnedOnAndOffWhileTheProgramRunsTakesThePicturesAwayAndBack) {
     Program p;
-    HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+    HWND main = PaintedMainWindow(p);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitUntilPainted(main, 10s));
     EXPECT_GT(CountColoredPixels(OnScreen(main, kBanner)), 5000) << "the banner picture, before";
     HighContrast(true);
     EXPECT_TRUE(WaitUntil([&] { return CountColoredPixels(OnScreen(main, kBanner)) == 0; }, 10s))
@@ -190,7 +195,7 @@ TEST_F(Display, HighContrastPaintsEveryWindowInTheSystemColoursAlone) {
             WriteSz(kProgramRoot, kProgramKeyPath, L"Language", language);
         }
         Program p;
-        HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+        HWND main = PaintedMainWindow(p);
         ASSERT_NE(main, nullptr);
         CheckEveryWindow(p.pid(), main, language);
         PostMessageW(main, WM_CLOSE, 0, 0);
@@ -221,9 +226,8 @@ SIZE SizeOf(HWND window) {
 
 TEST_F(Display, AMoveToAnotherDpiLaysEveryPartOutAgain) {
     Program p;
-    HWND main = WaitForWindow(L"TZPMainForm", p.pid(), 30s);
+    HWND main = PaintedMainWindow(p);
     ASSERT_NE(main, nullptr);
-    ASSERT_TRUE(WaitUntilPainted(main, 10s));
     HWND go = FindChildByText(main, L"Button", CaptionOf(L"ZPMainForm", L"GoButton"));
     HWND list = GetWindow(Descendant(main, L"ComboBoxEx32", 1), GW_CHILD);
     ASSERT_TRUE(go && list);

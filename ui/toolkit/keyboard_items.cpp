@@ -100,7 +100,7 @@ KeyboardItem* Form::AddKeyboardItem(Label* text, std::vector<Component*> parts, 
     return items_.back().get();
 }
 
-KeyboardItem* Form::PartOf(const Component* part) const {
+KeyboardItem* Form::ItemWithPart(const Component* part) const {
     for (const auto& item : items_)
         for (const Component* p : item->parts)
             if (p == part) return item.get();
@@ -109,11 +109,11 @@ KeyboardItem* Form::PartOf(const Component* part) const {
 
 KeyboardItem* Form::ItemOf(const Component* part) const {
     EnsureStops();
-    return PartOf(part);
+    return ItemWithPart(part);
 }
 
 bool Form::IsLink(const Component* part) const {
-    const KeyboardItem* item = PartOf(part);
+    const KeyboardItem* item = ItemWithPart(part);
     return item && item->link;
 }
 
@@ -132,7 +132,8 @@ KeyboardItem* Form::ItemOfStop(HWND stop) const {
 }
 
 namespace {
-// Where an item's stop sits on the form: at the item's corner, where a screen magnifier follows the focus.
+// Where an item's stop sits on the form: at the item's corner, so that what follows the focus
+// (a magnifier, a reader's highlight) finds the item there.
 POINT StopPoint(const KeyboardItem& item, HWND form) {
     const RECT r = item.RectOn(item.parts.front()->parent());
     POINT at{r.left, r.top};

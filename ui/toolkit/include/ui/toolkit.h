@@ -579,7 +579,7 @@ private:
     void RealizeChildren(Container* container);
     void MakeStops();
     void PlaceStops();
-    KeyboardItem* PartOf(const Component* part) const;
+    KeyboardItem* ItemWithPart(const Component* part) const;
     void Place();
     // The colours, the high-contrast setting or a system setting changed.
     void DisplayChanged(HWND wnd, UINT msg);
