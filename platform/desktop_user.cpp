@@ -72,13 +72,6 @@ std::wstring UserOfSession(DWORD session) {
     return {};
 }
 
-PerUser PerUserOf(const std::wstring& sid) {
-    if (sid.empty()) return PerUser::Nobody();
-    const std::wstring own = OwnSid();
-    if (!own.empty() && lstrcmpiW(own.c_str(), sid.c_str()) == 0) return PerUser();
-    return PerUser(sid);
-}
-
 const wchar_t kProfileList[] = L"\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
 
 std::wstring SidText(PSID sid) {
@@ -125,6 +118,13 @@ std::wstring WindowStationLogonSid() {
 }  // namespace
 
 std::wstring OwnSid() { return SidOfProcess(GetCurrentProcess()); }
+
+PerUser PerUserOf(const std::wstring& sid) {
+    if (sid.empty()) return PerUser::Nobody();
+    const std::wstring own = OwnSid();
+    if (!own.empty() && lstrcmpiW(own.c_str(), sid.c_str()) == 0) return PerUser();
+    return PerUser(sid);
+}
 
 std::wstring PerUser::Sid() const {
     switch (whose) {

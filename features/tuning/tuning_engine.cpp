@@ -55,9 +55,14 @@ bool KeepsUsersApart() {
     return ReadRegistryRaw(kProgramRoot, kProgramKeyPath, value::kBackupUsers, raw) == RawRead::Present;
 }
 
-PerUser OwnerOf(const std::wstring& sid) {
-    const std::wstring own = OwnSid();
-    return !own.empty() && SameSid(own, sid) ? PerUser() : PerUser(sid);
+// With no one logged on, the per-user values have no one to belong to: they are left alone.
+bool NobodysValue(const RegistryPlace& place, const PerUser& user) { return IsPerUserValue(place) && user.nobody(); }
+
+// Whether `key` holds what tuning writes for `t`, type and data.
+bool HoldsTuned(const KeyPlace& key, const TunedValue& t) {
+    const RawValue tuned = DwordValue(t.data);
+    RawValue now;
+    return ReadRaw(key, t.name, now) == RawRead::Present && now.type == tuned.type && now.data == tuned.data;
 }
 
 bool UserRecordHeld(const std::wstring& sid) {
@@ -181,17 +186,14 @@ OptimizeOutcome Optimize(int row, int speedLevel, const PerUser& user) {
     }
     outcome.backupHeld = true;
     for (const TunedValue& t : TunedValuesFor(row, speedLevel)) {
-        if (IsPerUserValue(t.place) && user.nobody()) continue;  // nobody's to tune
+        if (NobodysValue(t.place, user)) continue;
         if (IsPerUserValue(t.place) && (!userBackedUp || !hive.present())) {
             outcome.refused.push_back(t.name);
             continue;
         }
         const KeyPlace key = TunedKeyPlace(t.place, user);
-        const RawValue tuned = DwordValue(t.data);
-        RawValue before;
-        const bool held = ReadRaw(key, t.name, before) == RawRead::Present && before.type == tuned.type &&
-                          before.data == tuned.data;
-        if (!WriteRawChecked(key, t.name, tuned)) {
+        const bool held = HoldsTuned(key, t);
+        if (!WriteRawChecked(key, t.name, DwordValue(t.data))) {
             outcome.refused.push_back(t.name);
             continue;
         }
@@ -203,14 +205,8 @@ OptimizeOutcome Optimize(int row, int speedLevel, const PerUser& user) {
 
 bool HoldsTunedValues(int row, int speedLevel, const PerUser& user) {
     HeldUserHive hive(user);
-    for (const TunedValue& t : TunedValuesFor(row, speedLevel)) {
-        if (IsPerUserValue(t.place) && user.nobody()) continue;
-        const RawValue tuned = DwordValue(t.data);
-        RawValue now;
-        if (ReadRaw(TunedKeyPlace(t.place, user), t.name, now) != RawRead::Present || now.type != tuned.type ||
-            now.data != tuned.data)
-            return false;
-    }
+    for (const TunedValue& t : TunedValuesFor(row, speedLevel))
+        if (!NobodysValue(t.place, user) && !HoldsTuned(TunedKeyPlace(t.place, user), t)) return false;
     return true;
 }
 
@@ -240,8 +236,8 @@ bool TakeBackup(const PerUser& user) {
     // A stale, half-written record from an interrupted run must not survive either.
     bool stored = DeleteProgramValue(value::kRestore) && DropBackup();
     for (const BackupValue& b : BackupValues()) {
-        const bool nobodys = IsPerUserValue(b.place) && user.nobody();
-        const int32_t v = nobodys ? b.defaultValue : ReadDword(TunedKeyPlace(b.place, user), b.name, b.defaultValue);
+        const int32_t v = NobodysValue(b.place, user) ? b.defaultValue
+                                                      : ReadDword(TunedKeyPlace(b.place, user), b.name, b.defaultValue);
         stored = stored && WriteRegistryRawChecked(kProgramRoot, kProgramKeyPath, b.name, DwordValue(v));
     }
     std::vector<std::wstring> absent;
@@ -276,7 +272,7 @@ bool TakeBackup(const PerUser& user) {
 std::vector<std::wstring> WriteTunedValues(int row, int speedLevel, const PerUser& user) {
     std::vector<std::wstring> refused;
     for (const TunedValue& t : TunedValuesFor(row, speedLevel)) {
-        if (IsPerUserValue(t.place) && user.nobody()) continue;
+        if (NobodysValue(t.place, user)) continue;
         if (!WriteRawChecked(TunedKeyPlace(t.place, user), t.name, DwordValue(t.data))) refused.push_back(t.name);
     }
     return refused;
@@ -332,7 +328,7 @@ RestoreOutcome PutBackOriginals(int row, const PerUser& user, const std::functio
     // The computer's values, then each user's into that user's own hive, wherever it is.
     PutBack(SavedOriginals(row, PerUser::Nobody()), PerUser::Nobody(), outcome, betweenValues);
     for (const std::wstring& sid : BackedUpUsers()) {
-        const PerUser owner = OwnerOf(sid);
+        const PerUser owner = PerUserOf(sid);
         HeldUserHive hive(owner);
         std::vector<SavedOriginal> theirs;
         for (SavedOriginal& s : SavedOriginals(row, owner))

@@ -36,6 +36,9 @@ struct PerUser {
 
 // Our own account's security identifier; empty when it cannot be read.
 std::wstring OwnSid();
+// The owner of a security identifier's hive as an operation names it: our own
+// when it is ours (HKEY_CURRENT_USER), nobody when empty, else that user.
+PerUser PerUserOf(const std::wstring& sid);
 
 // The desktop user's security identifier ("S-1-5-21-..."), when that user is
 // not the one we run as; empty when they are the same or it cannot be told,
