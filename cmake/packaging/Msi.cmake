@@ -37,12 +37,11 @@ set(ZEPHRIN_MSI_FILE ${CMAKE_BINARY_DIR}/package/${ZEPHRIN_SETUP_FILE_NAME}.msi)
 # installs beside itself.
 string(UUID ZEPHRIN_MSI_PRODUCT_CODE NAMESPACE A25FD50E-2ACC-4F24-86CF-303EDB934B0C
        NAME "Zephrin ${ZEPHRIN_PRODUCT_VERSION}" TYPE SHA1 UPPER)
+# The programs' signer, with the arguments Signing.cmake gives it.
 set(msi_sign "")
 if(ZEPHRIN_TEST_SIGNING OR ZEPHRIN_MAKER_SIGNING)
-  set(msi_sign "${ZEPHRIN_BASH_FOR_SIGNING}|${ZEPHRIN_SIGN_SCRIPT}")
-  if(ZEPHRIN_TEST_SIGNING)
-    string(APPEND msi_sign "|--test|${ZEPHRIN_TEST_SIGNING_DIR}")
-  endif()
+  set(msi_sign_command ${ZEPHRIN_BASH_FOR_SIGNING} ${ZEPHRIN_SIGN_SCRIPT} ${ZEPHRIN_SIGN_ARGS})
+  list(JOIN msi_sign_command "|" msi_sign)
 endif()
 set(msi_files ${CMAKE_BINARY_DIR}/bin/Zephrin.exe ${CMAKE_BINARY_DIR}/bin/ZephrinUpdate.exe
     ${CMAKE_BINARY_DIR}/bin/License.rtf ${CMAKE_BINARY_DIR}/bin/Zephrin.chm ${CMAKE_BINARY_DIR}/bin/Zephrin-korean.chm
