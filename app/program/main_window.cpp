@@ -174,16 +174,14 @@ void MainWindow::Build() {
     auto click = [this](Component* target, void (MainWindow::*handler)()) {
         target->onClick = [this, handler] { (this->*handler)(); };
     };
-    click(navPictures[0], &MainWindow::NavButton1Click);
-    click(navStatics[0], &MainWindow::NavButton1Click);
-    click(navPictures[1], &MainWindow::NavButton2Click);
-    click(navStatics[1], &MainWindow::NavButton2Click);
+    void (MainWindow::*const navigation[4])() = {&MainWindow::NavButton1Click, &MainWindow::NavButton2Click,
+                                                   &MainWindow::NavButton3Click, &MainWindow::NavButton4Click};
+    for (int i = 0; i < 4; ++i) {
+        click(navPictures[i], navigation[i]);
+        click(navStatics[i], navigation[i]);
+    }
     click(links[2], &MainWindow::NavButton2Click);
-    click(navPictures[2], &MainWindow::NavButton3Click);
-    click(navStatics[2], &MainWindow::NavButton3Click);
     click(links[1], &MainWindow::NavButton3Click);
-    click(navPictures[3], &MainWindow::NavButton4Click);
-    click(navStatics[3], &MainWindow::NavButton4Click);
     click(links[3], &MainWindow::NavButton4Click);
     click(links[0], &MainWindow::HelpFilePopupClick);
     click(links[4], &MainWindow::LinkLabel8Click);
